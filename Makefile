@@ -1,0 +1,50 @@
+# Entry points for people and CI: run, test, bench, install.
+# Each target installs missing packages first and configures CMake as needed.
+
+JOBS ?= $(shell nproc)
+CMAKE_GEN := -G Ninja
+CONFIG_NORMAL := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CONFIG_ASAN := -DCMAKE_BUILD_TYPE=Debug -DQ31_SANITIZE=ON
+CONFIG_WINDOWS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+CTEST := ctest --output-on-failure -j $(JOBS)
+
+.PHONY: all deps build build-asan build-windows run test bench install clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build/build.ninja: | deps
+	cmake -S . -B build $(CMAKE_GEN) $(CONFIG_NORMAL)
+build-asan/build.ninja: | deps
+	cmake -S . -B build-asan $(CMAKE_GEN) $(CONFIG_ASAN)
+build-windows/build.ninja: | deps
+	cmake -S . -B build-windows $(CMAKE_GEN) $(CONFIG_WINDOWS)
+
+build: deps build/build.ninja
+	cmake --build build -j $(JOBS)
+build-asan: deps build-asan/build.ninja
+	cmake --build build-asan -j $(JOBS)
+build-windows: deps build-windows/build.ninja
+	cmake --build build-windows -j $(JOBS)
+
+run: build
+	@if [ -x build/quorvane31 ]; then exec build/quorvane31; \
+	else echo "make run: the game target 'quorvane31' does not exist yet; nothing to start." >&2; exit 1; fi
+
+# The sanitizer and Windows runs come first so that the last line printed is
+# the normal build's CTest summary.
+test: build build-asan build-windows
+	cd build-asan && $(CTEST)
+	cd build-windows && $(CTEST)
+	cd build && $(CTEST)
+
+bench: build
+	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
+
+install: build
+	cmake --install build
+
+clean:
+	rm -rf build build-asan build-windows

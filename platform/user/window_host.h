@@ -1,0 +1,43 @@
+// What a top-level window offers the rest of the layer (GDI and Direct3D).
+// The window owns its SDL window and one OpenGL 3.3 core context, created
+// with it; everything drawn into the window goes through the compositor here,
+// which puts the client content below the menu strip and swaps.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct SDL_Window;
+
+namespace platform {
+
+// Null when `window` is not a live top-level window of ours.
+SDL_Window* sdlWindowOf(HWND window);
+// The window's GL context (an SDL_GLContext); null as above.
+void* glContextOf(HWND window);
+// Makes the window's GL context current on this thread; false if it has none.
+bool makeGlContextCurrent(HWND window);
+
+// Client area in pixels of the SDL window's drawable: the menu strip, when the
+// window has a menu, is the band above `top`.
+RECT clientAreaInDrawable(HWND window);
+
+// Direct3D's Present: draws `texture` (GL_TEXTURE_2D, width x height, row 0 at
+// the bottom as GL stores it) stretched over the client area, the menu strip
+// over it, and swaps. The caller's GL state other than the bound framebuffer,
+// program, texture unit 0 and viewport is left alone.
+void presentTexture(HWND window, unsigned texture, int width, int height);
+
+// GDI's view of a window's client area: 32-bit pixels, 0x00RRGGBB, top-down,
+// `width` x `height` of the current client size; valid until unlockClientPixels.
+struct ClientPixels {
+    uint32_t* pixels;
+    int width;
+    int height;
+};
+bool lockClientPixels(HWND window, ClientPixels* out);
+// Shows what GDI drew: composites the pixels under the menu strip and swaps.
+void unlockClientPixels(HWND window);
+
+}  // namespace platform

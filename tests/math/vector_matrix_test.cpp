@@ -1,0 +1,363 @@
+#include "math/vector_matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+constexpr float kTolerance = 1e-5f;
+
+std::uint32_t bits(float f) {
+    std::uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+bool sameBits(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool sameBits(const D3DXMATRIX& a, const D3DXMATRIX& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+D3DXMATRIX identity() {
+    return D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+}
+
+D3DXMATRIX filled(float value) {
+    D3DXMATRIX m;
+    for (auto& row : m.m)
+        for (float& e : row) e = value;
+    return m;
+}
+
+D3DXMATRIX diagonal(float a, float b, float c, float d) {
+    return D3DXMATRIX(a, 0, 0, 0, 0, b, 0, 0, 0, 0, c, 0, 0, 0, 0, d);
+}
+
+// A dense matrix with a non-affine last column, determinant 59.
+D3DXMATRIX dense() {
+    return D3DXMATRIX(2, -1, 0, 3, 1, 4, -2, 1, 0, 5, 1, -1, 3, 0, 2, 6);
+}
+
+// The row (x, y, z, 1) times m, divided by w: how the device transforms a point.
+D3DXVECTOR3 transformPoint(const D3DXVECTOR3& p, const D3DXMATRIX& m) {
+    float r[4];
+    for (int c = 0; c < 4; ++c) r[c] = p.x * m(0, c) + p.y * m(1, c) + p.z * m(2, c) + m(3, c);
+    return D3DXVECTOR3(r[0] / r[3], r[1] / r[3], r[2] / r[3]);
+}
+
+// The row r times m, without the division by w.
+void rowTimes(const float (&r)[4], const D3DXMATRIX& m, float (&out)[4]) {
+    for (int c = 0; c < 4; ++c) out[c] = r[0] * m(0, c) + r[1] * m(1, c) + r[2] * m(2, c) + r[3] * m(3, c);
+}
+
+void expectNear(const D3DXVECTOR3& actual, const D3DXVECTOR3& expected, float tolerance = kTolerance) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+void expectNear(const D3DXMATRIX& actual, const D3DXMATRIX& expected, float tolerance = kTolerance) {
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_NEAR(actual(r, c), expected(r, c), tolerance) << "element " << r << "," << c;
+}
+
+D3DXVECTOR3 normalized(const D3DXVECTOR3& v) {
+    D3DXVECTOR3 out(-7, -7, -7);
+    EXPECT_EQ(D3DXVec3Normalize(&out, &v), &out);
+    return out;
+}
+
+TEST(MathLayout, MatrixElementsAreRowMajorFromTheConstructor) {
+    const D3DXMATRIX m(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
+    float flat[16];
+    std::memcpy(flat, &m, sizeof flat);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(flat[4 * r + c], float(4 * r + c + 1));
+            EXPECT_EQ(m(r, c), flat[4 * r + c]);
+        }
+    EXPECT_EQ(m._23, 7.0f);
+    EXPECT_EQ(m._41, 13.0f);
+}
+
+TEST(MathLayout, VectorIsXYZInOrderAndWritableThroughTheMatrixCallOperator) {
+    const D3DXVECTOR3 v(1, 2, 3);
+    float flat[3];
+    std::memcpy(flat, &v, sizeof flat);
+    EXPECT_EQ(flat[0], 1.0f);
+    EXPECT_EQ(flat[1], 2.0f);
+    EXPECT_EQ(flat[2], 3.0f);
+
+    D3DXMATRIX m = identity();
+    m(3, 1) = 5;
+    EXPECT_EQ(m.m[3][1], 5.0f);
+}
+
+TEST(MathVectorOperators, ArithmeticIsComponentWise) {
+    const D3DXVECTOR3 a(1, 2, 3), b(4, -5, 6);
+    EXPECT_EQ(a + b, D3DXVECTOR3(5, -3, 9));
+    EXPECT_EQ(a - b, D3DXVECTOR3(-3, 7, -3));
+    EXPECT_EQ(-a, D3DXVECTOR3(-1, -2, -3));
+    EXPECT_EQ(+a, a);
+    EXPECT_EQ(a * 2, D3DXVECTOR3(2, 4, 6));
+    EXPECT_EQ(2 * a, a * 2);
+    EXPECT_EQ(b / 2, D3DXVECTOR3(2, -2.5f, 3));
+    D3DXVECTOR3 c = a;
+    c += b;
+    EXPECT_EQ(c, a + b);
+    c -= b;
+    EXPECT_EQ(c, a);
+    EXPECT_NE(a, D3DXVECTOR3(1, 2, 4));
+    EXPECT_FALSE(a != a);
+}
+
+TEST(MathNormalize, DegenerateInputGivesTheZeroVector) {
+    const D3DXVECTOR3 zero(0, 0, 0);
+    EXPECT_EQ(normalized(zero), zero);
+    EXPECT_EQ(normalized(D3DXVECTOR3(1e-20f, 0, 0)), zero);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(normalized(D3DXVECTOR3(nan, 1, 0)), zero);
+    EXPECT_EQ(normalized(D3DXVECTOR3(0, 0, nan)), zero);
+}
+
+TEST(MathNormalize, SquaredLengthAtTheSmallestNormalFloatIsTheBound) {
+    // 2^-63 squared is exactly 2^-126: at the bound, so zero.
+    EXPECT_EQ(normalized(D3DXVECTOR3(std::ldexp(1.0f, -63), 0, 0)), D3DXVECTOR3(0, 0, 0));
+    // 2^-62 squared is 2^-124: above it, so scaled up to unit length.
+    EXPECT_EQ(normalized(D3DXVECTOR3(0, std::ldexp(1.0f, -62), 0)), D3DXVECTOR3(0, 1, 0));
+}
+
+TEST(MathNormalize, UnitLengthInputIsReturnedBitForBit) {
+    for (const D3DXVECTOR3& v : {D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0.6f, 0.8f, 0),
+                                 D3DXVECTOR3(0.48f, 0.6f, 0.64f)})
+        EXPECT_TRUE(sameBits(normalized(v), v)) << v.x << " " << v.y << " " << v.z;
+
+    // Squared length 1 - 2^-23 sits on the closed edge of the window;
+    // rescaling it would round x up to exactly 1.
+    const D3DXVECTOR3 edge(std::nextafter(1.0f, 0.0f), 0, 0);
+    EXPECT_EQ(bits(normalized(edge).x), bits(edge.x));
+}
+
+TEST(MathNormalize, JustOutsideTheUnitWindowIsRescaled) {
+    // Squared length 1 + 2^-22 is two steps above 1.
+    EXPECT_EQ(normalized(D3DXVECTOR3(std::nextafter(1.0f, 2.0f), 0, 0)), D3DXVECTOR3(1, 0, 0));
+}
+
+TEST(MathNormalize, TouchesOnlyTheTwelveBytesOfEachVector) {
+    // Alone on the heap, so reading past z is caught by the sanitizer build.
+    const auto in = std::make_unique<D3DXVECTOR3>(0.0f, 3.0f, 4.0f);
+    struct {
+        D3DXVECTOR3 v;
+        float after;
+    } out = {{0, 0, 0}, 42.0f};
+    D3DXVec3Normalize(&out.v, in.get());
+    EXPECT_EQ(out.after, 42.0f);
+    EXPECT_FLOAT_EQ(out.v.z, 0.8f);
+}
+
+TEST(MathNormalize, ScalesToUnitLengthInPlace) {
+    D3DXVECTOR3 v(0, 3, 4);
+    EXPECT_EQ(D3DXVec3Normalize(&v, &v), &v);
+    EXPECT_FLOAT_EQ(v.x, 0.0f);
+    EXPECT_FLOAT_EQ(v.y, 0.6f);
+    EXPECT_FLOAT_EQ(v.z, 0.8f);
+
+    const D3DXVECTOR3 n = normalized(D3DXVECTOR3(-2e10f, 1e10f, 2e10f));
+    expectNear(n, D3DXVECTOR3(-2.0f / 3, 1.0f / 3, 2.0f / 3));
+}
+
+TEST(MathMultiply, ProductAppliesTheLeftFactorFirst) {
+    D3DXMATRIX rotate, translate, product;
+    D3DXMatrixRotationY(&rotate, kPi / 2);
+    D3DXMatrixTranslation(&translate, 10, 20, 30);
+    EXPECT_EQ(D3DXMatrixMultiply(&product, &rotate, &translate), &product);
+    expectNear(transformPoint(D3DXVECTOR3(0, 0, 1), product), D3DXVECTOR3(11, 20, 30));
+    D3DXMatrixMultiply(&product, &translate, &rotate);
+    expectNear(transformPoint(D3DXVECTOR3(0, 0, 1), product), D3DXVECTOR3(31, 20, -10));
+    EXPECT_TRUE(sameBits(translate * rotate, product));
+}
+
+TEST(MathMultiply, DenseProductTransformsAsBothFactorsInTurn) {
+    const D3DXMATRIX a = dense();
+    const D3DXMATRIX b(0.5f, 1, -2, 0, 3, 0.25f, 1, -1, 0, 2, 1, 4, -3, 1, 0, 2);
+    const float row[4] = {1.5f, -2, 0.5f, 3};
+    float viaA[4], viaBoth[4], viaProduct[4];
+    rowTimes(row, a, viaA);
+    rowTimes(viaA, b, viaBoth);
+    rowTimes(row, a * b, viaProduct);
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(viaProduct[c], viaBoth[c], 1e-4f) << "column " << c;
+}
+
+TEST(MathMultiply, OutputMayAliasEitherInput) {
+    const D3DXMATRIX a = dense();
+    const D3DXMATRIX b(0.5f, 1, -2, 0, 3, 0.25f, 1, -1, 0, 2, 1, 4, -3, 1, 0, 2);
+    D3DXMATRIX expected;
+    D3DXMatrixMultiply(&expected, &a, &b);
+
+    D3DXMATRIX left = a;
+    EXPECT_EQ(D3DXMatrixMultiply(&left, &left, &b), &left);
+    EXPECT_TRUE(sameBits(left, expected));
+
+    D3DXMATRIX right = b;
+    EXPECT_EQ(D3DXMatrixMultiply(&right, &a, &right), &right);
+    EXPECT_TRUE(sameBits(right, expected));
+
+    D3DXMATRIX square, both = a;
+    D3DXMatrixMultiply(&square, &a, &a);
+    D3DXMatrixMultiply(&both, &both, &both);
+    EXPECT_TRUE(sameBits(both, square));
+}
+
+TEST(MathInverse, SingularMatrixFailsButReportsItsDeterminant) {
+    // Row 2 is twice row 0.
+    const D3DXMATRIX m(1, 2, 3, 4, 0, 1, 5, 2, 2, 4, 6, 8, 7, 1, 0, 3);
+    D3DXMATRIX out = filled(7);
+    float det = 99;
+    EXPECT_EQ(D3DXMatrixInverse(&out, &det, &m), nullptr);
+    EXPECT_EQ(det, 0.0f);
+    EXPECT_TRUE(sameBits(out, filled(7)));
+    EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &m), nullptr);
+    EXPECT_TRUE(sameBits(out, filled(7)));
+}
+
+TEST(MathInverse, IdentityIsItsOwnInverse) {
+    const D3DXMATRIX m = identity();
+    D3DXMATRIX out = filled(7);
+    float det = 0;
+    EXPECT_EQ(D3DXMatrixInverse(&out, &det, &m), &out);
+    EXPECT_EQ(det, 1.0f);
+    EXPECT_EQ(out, identity());
+}
+
+TEST(MathInverse, GeneralMatrixTimesItsInverseIsTheIdentity) {
+    const D3DXMATRIX m = dense();
+    D3DXMATRIX inv;
+    float det = 0;
+    ASSERT_EQ(D3DXMatrixInverse(&inv, &det, &m), &inv);
+    EXPECT_FLOAT_EQ(det, 59.0f);
+    expectNear(m * inv, identity());
+    expectNear(inv * m, identity());
+
+    // Swapping two rows negates the determinant.
+    D3DXMATRIX swapped = m;
+    for (int c = 0; c < 4; ++c) std::swap(swapped(0, c), swapped(2, c));
+    ASSERT_NE(D3DXMatrixInverse(&inv, &det, &swapped), nullptr);
+    EXPECT_FLOAT_EQ(det, -59.0f);
+    expectNear(swapped * inv, identity());
+
+    // A camera-like chain: rotations, a translation and the projection.
+    D3DXMATRIX rx, ry, t, p;
+    D3DXMatrixRotationX(&rx, 0.3f);
+    D3DXMatrixRotationY(&ry, -1.1f);
+    D3DXMatrixTranslation(&t, 2, -3, 8);
+    D3DXMatrixPerspectiveFovLH(&p, kPi / 4, 4.0f / 3, 1, 100);
+    const D3DXMATRIX chain = rx * ry * t * p;
+    ASSERT_NE(D3DXMatrixInverse(&inv, nullptr, &chain), nullptr);
+    expectNear(chain * inv, identity(), 1e-4f);
+}
+
+TEST(MathInverse, FailsExactlyWhenTheReciprocalOfTheDeterminantOverflows) {
+    // 1 / 2e-39 exceeds the largest float; 1 / 4e-39 does not.
+    const D3DXMATRIX tiny = diagonal(2e-39f, 1, 1, 1);
+    D3DXMATRIX out = filled(7);
+    float det = 0;
+    EXPECT_EQ(D3DXMatrixInverse(&out, &det, &tiny), nullptr);
+    EXPECT_EQ(det, 2e-39f);
+    EXPECT_TRUE(sameBits(out, filled(7)));
+
+    const D3DXMATRIX small = diagonal(4e-39f, 1, 1, 1);
+    ASSERT_EQ(D3DXMatrixInverse(&out, &det, &small), &out);
+    EXPECT_EQ(det, 4e-39f);
+    EXPECT_FLOAT_EQ(out(0, 0), 1.0f / 4e-39f);
+    EXPECT_EQ(out(1, 1), 1.0f);
+}
+
+TEST(MathInverse, NanMatrixFailsAndLeavesOutputUntouched) {
+    D3DXMATRIX m = identity();
+    m(2, 1) = std::numeric_limits<float>::quiet_NaN();
+    D3DXMATRIX out = filled(7);
+    EXPECT_EQ(D3DXMatrixInverse(&out, nullptr, &m), nullptr);
+    EXPECT_TRUE(sameBits(out, filled(7)));
+}
+
+TEST(MathTransforms, TranslationAndRotationsMapPoints) {
+    D3DXMATRIX m;
+    EXPECT_EQ(D3DXMatrixTranslation(&m, 1, 2, 3), &m);
+    EXPECT_EQ(transformPoint(D3DXVECTOR3(0, 0, 0), m), D3DXVECTOR3(1, 2, 3));
+    EXPECT_EQ(transformPoint(D3DXVECTOR3(-1, 1, 0.5f), m), D3DXVECTOR3(0, 3, 3.5f));
+
+    EXPECT_EQ(D3DXMatrixRotationY(&m, kPi / 2), &m);
+    expectNear(transformPoint(D3DXVECTOR3(0, 0, 1), m), D3DXVECTOR3(1, 0, 0));
+    expectNear(transformPoint(D3DXVECTOR3(1, 0, 0), m), D3DXVECTOR3(0, 0, -1));
+    expectNear(transformPoint(D3DXVECTOR3(0, 1, 0), m), D3DXVECTOR3(0, 1, 0));
+
+    EXPECT_EQ(D3DXMatrixRotationX(&m, kPi / 2), &m);
+    expectNear(transformPoint(D3DXVECTOR3(0, 1, 0), m), D3DXVECTOR3(0, 0, 1));
+    expectNear(transformPoint(D3DXVECTOR3(0, 0, 1), m), D3DXVECTOR3(0, -1, 0));
+    expectNear(transformPoint(D3DXVECTOR3(1, 0, 0), m), D3DXVECTOR3(1, 0, 0));
+
+    D3DXMatrixRotationX(&m, 0);
+    EXPECT_EQ(m, identity());
+}
+
+TEST(MathLookAt, CameraBehindTheOriginLookingAlongZ) {
+    const D3DXVECTOR3 eye(0, 0, -10), at(0, 0, 0), up(0, 1, 0);
+    D3DXMATRIX view;
+    EXPECT_EQ(D3DXMatrixLookAtLH(&view, &eye, &at, &up), &view);
+    expectNear(view, D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 10, 1));
+
+    // The axes go through the same normalising, so a direction already of
+    // unit length within 2^-23 is used as given, not rounded to 1.
+    const float almostOne = std::nextafter(1.0f, 0.0f);
+    const D3DXVECTOR3 origin(0, 0, 0), ahead(0, 0, almostOne);
+    D3DXMatrixLookAtLH(&view, &origin, &ahead, &up);
+    EXPECT_EQ(bits(view(2, 2)), bits(almostOne));
+    EXPECT_EQ(bits(view(0, 0)), bits(almostOne));
+}
+
+TEST(MathLookAt, MapsTheSceneIntoLeftHandedViewSpace) {
+    const D3DXVECTOR3 eye(3, 4, 5), at(0, 1, 0), up(0, 1, 0);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    const D3DXVECTOR3 toTarget = at - eye;
+    const float distance = std::sqrt(toTarget.x * toTarget.x + toTarget.y * toTarget.y + toTarget.z * toTarget.z);
+    expectNear(transformPoint(eye, view), D3DXVECTOR3(0, 0, 0));
+    expectNear(transformPoint(at, view), D3DXVECTOR3(0, 0, distance));
+    // Looking down -z from +z, world +x lies to the left, world -x to the right.
+    EXPECT_GT(transformPoint(D3DXVECTOR3(-1, 1, 0), view).x, 0.0f);
+    EXPECT_GT(transformPoint(D3DXVECTOR3(0, 3, 0), view).y, 0.0f);
+}
+
+TEST(MathLookAt, EyeOnTheTargetGivesZeroAxesNotNan) {
+    const D3DXVECTOR3 eye(1, 2, 3), up(0, 1, 0);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &eye, &up);
+    EXPECT_EQ(view, D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1));
+}
+
+TEST(MathPerspective, RightAngleFieldOfView) {
+    D3DXMATRIX p = filled(7);
+    EXPECT_EQ(D3DXMatrixPerspectiveFovLH(&p, kPi / 2, 1, 1, 100), &p);
+    expectNear(p, D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 100.0f / 99, 1, 0, 0, -100.0f / 99, 0), 1e-6f);
+    EXPECT_EQ(p(3, 3), 0.0f);
+}
+
+TEST(MathPerspective, DepthRunsFromZeroAtNearToOneAtFar) {
+    D3DXMATRIX p;
+    D3DXMatrixPerspectiveFovLH(&p, kPi / 4, 2, 0.5f, 250);
+    EXPECT_NEAR(transformPoint(D3DXVECTOR3(0, 0, 0.5f), p).z, 0.0f, 1e-6f);
+    EXPECT_NEAR(transformPoint(D3DXVECTOR3(0, 0, 250), p).z, 1.0f, 1e-6f);
+    // The top edge of the view at any depth lands on y = 1; aspect 2 halves x.
+    const float depth = 10;
+    const float top = depth * std::tan(kPi / 8);
+    EXPECT_NEAR(transformPoint(D3DXVECTOR3(0, top, depth), p).y, 1.0f, 1e-5f);
+    EXPECT_NEAR(transformPoint(D3DXVECTOR3(2 * top, 0, depth), p).x, 1.0f, 1e-5f);
+}
+
+}  // namespace

@@ -52,6 +52,8 @@ inline __m128 normalized3(__m128 v) {
     return _mm_or_ps(_mm_and_ps(unit, v), _mm_and_ps(scaled, _mm_div_ps(v, _mm_sqrt_ps(s))));
 }
 
+// With AVX the product broadcasts a's elements straight from memory, where the
+// baseline instruction set spends a shuffle on each. Decided once, at start-up.
 bool detectAvx() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx");

@@ -5,4 +5,6 @@
 
 #include <windef.h>
 #include <winerror.h>
+#include <winbase.h>
+#include <winreg.h>
 #include <winuser.h>

@@ -18,6 +18,7 @@ struct MenuItemTemplate {
     bool popup;
     bool separator;
     bool grayed;
+    bool checked;
     const MenuItemTemplate* children;
     size_t childCount;
 };

@@ -1,0 +1,98 @@
+// The tables the Linux build compiled from resources/quorvane31.rc hold what
+// the script says: the menu bar, the accelerators, and the icon's pixels as
+// the .ico file has them (read here by its own small reader).
+#include "platform/resources/resource_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "tests/platform/resources/expected_resources.h"
+#include "tests/platform/resources/ico_file.h"
+
+TEST(MenuTable, HoldsTheMenuBarOfTheScript)
+{
+    const platform::MenuTemplate* menu = platform::findMenuTemplate(IDR_MAIN_MENU);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->id, UINT(IDR_MAIN_MENU));
+    ASSERT_EQ(menu->itemCount, expected::menuBarCount);
+    for (size_t i = 0; i < expected::menuBarCount; ++i) {
+        const expected::Popup& want = expected::menuBar[i];
+        const platform::MenuItemTemplate& popup = menu->items[i];
+        SCOPED_TRACE(want.text);
+        EXPECT_STREQ(popup.text, want.text);
+        EXPECT_TRUE(popup.popup);
+        EXPECT_FALSE(popup.separator);
+        EXPECT_FALSE(popup.grayed);
+        EXPECT_EQ(popup.id, 0u);
+        ASSERT_EQ(popup.childCount, want.itemCount);
+        for (size_t j = 0; j < want.itemCount; ++j) {
+            const platform::MenuItemTemplate& item = popup.children[j];
+            SCOPED_TRACE("item " + std::to_string(j));
+            EXPECT_FALSE(item.popup);
+            EXPECT_FALSE(item.grayed);
+            EXPECT_FALSE(item.checked);
+            EXPECT_EQ(item.childCount, 0u);
+            if (want.items[j].text == nullptr) {
+                EXPECT_TRUE(item.separator);
+                EXPECT_EQ(item.text, nullptr);
+                EXPECT_EQ(item.id, 0u);
+            } else {
+                EXPECT_FALSE(item.separator);
+                EXPECT_STREQ(item.text, want.items[j].text);
+                EXPECT_EQ(item.id, want.items[j].id);
+            }
+        }
+    }
+}
+
+TEST(AcceleratorTable, HoldsTheEntriesOfTheScriptInOrder)
+{
+    const platform::AcceleratorTemplate* table = platform::findAcceleratorTemplate(IDR_MAIN_ACCEL);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->entryCount, expected::acceleratorCount);
+    for (size_t i = 0; i < expected::acceleratorCount; ++i) {
+        SCOPED_TRACE("entry " + std::to_string(i));
+        EXPECT_EQ(table->entries[i].fVirt, expected::accelerators[i].flags);
+        EXPECT_EQ(table->entries[i].key, expected::accelerators[i].key);
+        EXPECT_EQ(table->entries[i].cmd, expected::accelerators[i].command);
+    }
+}
+
+TEST(IconTable, HoldsThePixelsOfTheIconFileLargestFirst)
+{
+    std::vector<icofile::Image> file;
+    std::string why;
+    ASSERT_TRUE(icofile::read(Q31_ICON_PATH, &file, &why)) << why;
+
+    const platform::IconTemplate* icon = platform::findIconTemplate(IDI_MAIN_ICON);
+    ASSERT_NE(icon, nullptr);
+    ASSERT_EQ(icon->imageCount, sizeof expected::iconSizes / sizeof expected::iconSizes[0]);
+    ASSERT_EQ(file.size(), icon->imageCount);
+    for (size_t i = 0; i < icon->imageCount; ++i) {
+        const platform::IconImageTemplate& image = icon->images[i];
+        SCOPED_TRACE("image " + std::to_string(i));
+        EXPECT_EQ(image.width, expected::iconSizes[i]);
+        EXPECT_EQ(image.height, expected::iconSizes[i]);
+        const icofile::Image* source = icofile::findSize(file, image.width);
+        ASSERT_NE(source, nullptr);
+        ASSERT_EQ(source->argb.size(), size_t(image.width) * image.height);
+        size_t mismatches = 0;
+        for (size_t p = 0; p < source->argb.size(); ++p) mismatches += image.pixels[p] != source->argb[p];
+        EXPECT_EQ(mismatches, 0u);
+        // A chest on a clear background: corners see through, the middle does not.
+        EXPECT_EQ(image.pixels[0] >> 24, 0u);
+        EXPECT_EQ(image.pixels[size_t(image.width) * image.height - 1] >> 24, 0u);
+        EXPECT_EQ(image.pixels[size_t(image.height / 2) * image.width + image.width / 2] >> 24, 0xFFu);
+    }
+}
+
+TEST(ResourceLookup, AnIdTheScriptDoesNotDefineForThatKindGivesNull)
+{
+    EXPECT_EQ(platform::findMenuTemplate(IDR_MAIN_ACCEL), nullptr);
+    EXPECT_EQ(platform::findAcceleratorTemplate(IDR_MAIN_MENU), nullptr);
+    EXPECT_EQ(platform::findIconTemplate(IDR_MAIN_MENU), nullptr);
+    EXPECT_EQ(platform::findMenuTemplate(0), nullptr);
+}

@@ -1,0 +1,91 @@
+// The compositor of one top-level window: its OpenGL 3.3 core context, the
+// retained client content (a texture GDI's pixels are uploaded into and
+// Direct3D's frames are drawn into), the menu strip's Dear ImGui context, and
+// the pass that puts content and strip into the SDL window and swaps.
+// Owned by the window record (user_state.h); called by window_host.cpp, the
+// paint and menu code. create() returns null when no context can be made.
+// Every entry leaves the GL context that was current before it current again.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/user/window_host.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+struct SDL_Window;
+struct ImGuiContext;
+struct ImDrawList;
+
+namespace platform::user {
+
+class Compositor {
+public:
+    static std::unique_ptr<Compositor> create(HWND window, SDL_Window* sdlWindow);
+    ~Compositor();
+    Compositor(const Compositor&) = delete;
+    Compositor& operator=(const Compositor&) = delete;
+
+    void* glContext() const { return context_; }
+    bool makeCurrent();
+
+    // Where the client area lies in the drawable; the retained content keeps
+    // its top-left part across a size change (deferred while GDI holds it).
+    void setClientArea(const RECT& area);
+    RECT clientArea() const { return area_; }
+    // Frames are swapped to the screen only while the window is shown.
+    void setShown(bool shown) { shown_ = shown; }
+
+    bool lockPixels(ClientPixels* out);
+    // The last unlock uploads what GDI drew and shows it.
+    void unlockPixels();
+    void presentTexture(unsigned texture, int width, int height);
+    // Draws content and strip; swaps when `swap`.
+    void composite(bool swap);
+    // Composites into the back buffer and reads it, top-down 0x00RRGGBB.
+    bool readFrame(std::vector<uint32_t>* pixels, int* width, int* height);
+
+    // Width and height of `text` in the strip's font, in pixels.
+    SIZE measureText(const char* begin, const char* end) const;
+
+private:
+    Compositor() = default;
+    bool init(HWND window, SDL_Window* sdlWindow);
+    void applyPendingResize();
+    void ensureCpuCopy();
+    void uploadIfStale();
+    void drawQuad(unsigned texture, bool linear);
+    void drawStrip(int drawableWidth, int drawableHeight);
+
+    HWND window_ = nullptr;
+    SDL_Window* sdl_ = nullptr;
+    void* context_ = nullptr;
+    ImGuiContext* imgui_ = nullptr;
+    bool shown_ = false;
+
+    RECT area_{};
+    RECT pendingArea_{};
+    bool resizePending_ = false;
+    int width_ = 0;  // size of the retained content
+    int height_ = 0;
+
+    unsigned program_ = 0;
+    unsigned vertexArray_ = 0;
+    unsigned samplerNearest_ = 0;
+    unsigned samplerLinear_ = 0;
+    unsigned clientTexture_ = 0;
+    unsigned clientFramebuffer_ = 0;
+    int flipLocation_ = -1;
+
+    int textureWidth_ = 0;  // allocated size of the texture
+    int textureHeight_ = 0;
+    bool textureStale_ = true;  // the CPU copy is newer than the texture
+
+    std::vector<uint32_t> cpuPixels_;
+    bool cpuValid_ = true;  // false once Direct3D has drawn into the texture
+    int lockCount_ = 0;
+};
+
+}  // namespace platform::user

@@ -1,0 +1,61 @@
+// What GDI and Direct3D reach a window through (window_host.h): its SDL
+// window, GL context, client area and the compositor's two ways in.
+#include "platform/user/window_host.h"
+
+#include "platform/user/compositor.h"
+#include "platform/user/user_state.h"
+
+namespace platform {
+
+namespace {
+
+user::Window* hostWindow(HWND window)
+{
+    user::Window* record = user::findWindow(window);
+    return record && record->sdl && record->compositor ? record : nullptr;
+}
+
+}  // namespace
+
+SDL_Window* sdlWindowOf(HWND window)
+{
+    user::Window* record = hostWindow(window);
+    return record ? record->sdl : nullptr;
+}
+
+void* glContextOf(HWND window)
+{
+    user::Window* record = hostWindow(window);
+    return record ? record->compositor->glContext() : nullptr;
+}
+
+bool makeGlContextCurrent(HWND window)
+{
+    user::Window* record = hostWindow(window);
+    return record && record->compositor->makeCurrent();
+}
+
+RECT clientAreaInDrawable(HWND window)
+{
+    user::Window* record = hostWindow(window);
+    return record ? record->compositor->clientArea() : RECT{0, 0, 0, 0};
+}
+
+void presentTexture(HWND window, unsigned texture, int width, int height)
+{
+    if (user::Window* record = hostWindow(window)) record->compositor->presentTexture(texture, width, height);
+}
+
+bool lockClientPixels(HWND window, ClientPixels* out)
+{
+    user::Window* record = hostWindow(window);
+    if (!record || !out) return false;
+    return record->compositor->lockPixels(out);
+}
+
+void unlockClientPixels(HWND window)
+{
+    if (user::Window* record = hostWindow(window)) record->compositor->unlockPixels();
+}
+
+}  // namespace platform

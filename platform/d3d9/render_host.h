@@ -1,0 +1,35 @@
+// Where a device's OpenGL commands run and how its frames reach the window:
+// the HAL device renders in the window's own context, the REF device in a
+// private software-rasterised context. Created by CreateDevice; the factories
+// return null when the window or the context is not available.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace d3d9gl {
+
+class RenderHost {
+public:
+    virtual ~RenderHost() = default;
+    // Makes this host's GL context current on the calling thread; false when it is gone.
+    virtual bool makeCurrent() = 0;
+    // Shows `texture` (this host's context, GL orientation) in the window and swaps.
+    virtual void present(unsigned texture, int width, int height) = 0;
+    // 0: swap at once; 1: wait for the vertical blank.
+    virtual void setSwapInterval(int interval) = 0;
+    // The GL_RENDERER string of this host's context.
+    virtual std::string renderer() = 0;
+};
+
+// HAL: the window's context (platform/user/window_host.h).
+std::unique_ptr<RenderHost> createWindowRenderHost(HWND window);
+// REF: a private context asked for without acceleration; accepted only when
+// its renderer really is a software rasteriser.
+std::unique_ptr<RenderHost> createSoftwareRenderHost(HWND window);
+// True for renderer strings of Mesa's software rasterisers.
+bool isSoftwareRenderer(const std::string& renderer);
+
+}  // namespace d3d9gl

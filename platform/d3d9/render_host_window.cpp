@@ -1,0 +1,60 @@
+// The HAL device's host: GL calls go to the window's own context and frames to
+// the window host's compositor.
+#include "platform/d3d9/render_host.h"
+#include "platform/user/window_host.h"
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+namespace d3d9gl {
+namespace {
+
+class WindowRenderHost final : public RenderHost {
+public:
+    explicit WindowRenderHost(HWND window) : window_(window) {}
+
+    bool makeCurrent() override
+    {
+        void* context = platform::glContextOf(window_);
+        if (!context) return false;
+        if (SDL_GL_GetCurrentContext() == context) return true;
+        return platform::makeGlContextCurrent(window_);
+    }
+
+    void present(unsigned texture, int width, int height) override
+    {
+        platform::presentTexture(window_, texture, width, height);
+    }
+
+    void setSwapInterval(int interval) override
+    {
+        if (makeCurrent()) SDL_GL_SetSwapInterval(interval);
+    }
+
+    std::string renderer() override
+    {
+        if (!makeCurrent()) return {};
+        const GLubyte* name = glGetString(GL_RENDERER);
+        return name ? reinterpret_cast<const char*>(name) : "";
+    }
+
+private:
+    HWND window_;
+};
+
+}  // namespace
+
+std::unique_ptr<RenderHost> createWindowRenderHost(HWND window)
+{
+    if (!platform::glContextOf(window)) return nullptr;
+    return std::make_unique<WindowRenderHost>(window);
+}
+
+bool isSoftwareRenderer(const std::string& renderer)
+{
+    for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "lavapipe"})
+        if (renderer.find(name) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace d3d9gl

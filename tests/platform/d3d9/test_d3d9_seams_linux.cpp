@@ -1,0 +1,177 @@
+// Linux only: the layer's test seams (device loss, failing calls, presented
+// frames) and the reference device, which renders in software.
+#include "platform/d3d9/automation.h"
+#include "platform/user/window_host.h"
+#include "tests/platform/d3d9/d3d9_fixture.h"
+
+#include <SDL.h>
+
+namespace {
+
+namespace automation = d3d9gl::automation;
+
+class D3d9Seams : public D3d9Device {};
+
+TEST_F(D3d9Seams, InjectedLossGoesLostThenNotResetThenBack)
+{
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    automation::setDeviceLost(device, true);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    D3DPRESENT_PARAMETERS pp = windowedParameters();
+    EXPECT_EQ(device->Reset(&pp), D3DERR_DEVICELOST);
+    // Draws while lost are dropped without error.
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    const RhwColorVertex v[3] = {{0, 0, 0.5f, 1, 0xffffffff}, {10, 0, 0.5f, 1, 0xffffffff}, {0, 10, 0.5f, 1, 0xffffffff}};
+    ASSERT_EQ(device->SetFVF(kRhwColorFvf), D3D_OK);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof v[0]), D3D_OK);
+    ASSERT_EQ(device->EndScene(), D3D_OK);
+
+    automation::setDeviceLost(device, false);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    pp = windowedParameters();
+    EXPECT_EQ(device->Reset(&pp), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+TEST_F(D3d9Seams, InjectedFailuresHitOnceAndOnlyTheirCall)
+{
+    automation::injectFailure(automation::Call::CreateDevice, D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(device, nullptr);
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+
+    automation::injectFailure(automation::Call::CreateTexture, D3DERR_OUTOFVIDEOMEMORY);
+    IDirect3DVertexBuffer9* vb = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
+    vb->Release();
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(texture, nullptr);
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    texture->Release();
+}
+
+TEST_F(D3d9Seams, CapturedPresentMatchesTheBackBuffer)
+{
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+    EXPECT_FALSE(automation::lastPresentedFrame(device, &pixels, &width, &height)) << "capture is off by default";
+    automation::capturePresentedFrames(device, true);
+    const D3DRECT top = {0, 0, kTestSize, 10};
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 200), 1.f, 0), D3D_OK);
+    ASSERT_EQ(device->Clear(1, &top, D3DCLEAR_TARGET, D3DCOLOR_XRGB(200, 0, 0), 1.f, 0), D3D_OK);
+    const std::vector<uint32_t> backBuffer = readBack();
+    ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    ASSERT_TRUE(automation::lastPresentedFrame(device, &pixels, &width, &height));
+    ASSERT_EQ(width, kTestSize);
+    ASSERT_EQ(height, kTestSize);
+    EXPECT_TRUE(colorNear(pixels[5 * kTestSize + 5], {200, 0, 0}, 0)) << "row 0 is the top";
+    EXPECT_TRUE(colorNear(pixels[40 * kTestSize + 5], {0, 0, 200}, 0));
+    for (size_t i = 0; i < pixels.size(); i += 97) EXPECT_EQ(pixels[i] & 0xffffff, backBuffer[i] & 0xffffff);
+}
+
+// No software device is registered, so SW is not offered (Wine's runtime
+// offers one anyway).
+TEST_F(D3d9Seams, SoftwareDeviceTypeIsNotOffered)
+{
+    D3DCAPS9 caps;
+    EXPECT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_SW, &caps), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_SW, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, TRUE), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(createDevice(D3DDEVTYPE_SW, windowedParameters()), D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3d9Seams, ReferenceDeviceRendersInSoftwareLikeTheHal)
+{
+    D3DCAPS9 caps;
+    ASSERT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3D_OK);
+    EXPECT_EQ(caps.DeviceType, D3DDEVTYPE_REF);
+    ASSERT_EQ(createDevice(D3DDEVTYPE_REF, windowedParameters()), D3D_OK);
+    D3DDEVICE_CREATION_PARAMETERS created;
+    ASSERT_EQ(device->GetCreationParameters(&created), D3D_OK);
+    EXPECT_EQ(created.DeviceType, D3DDEVTYPE_REF);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 0), 1.f, 0), D3D_OK);
+    const RhwColorVertex v[3] = {{4, 4, 0.5f, 1, 0xff20c040}, {60, 4, 0.5f, 1, 0xff20c040}, {4, 60, 0.5f, 1, 0xff20c040}};
+    drawRhw(D3DPT_TRIANGLELIST, 1, v, sizeof v[0], kRhwColorFvf);
+    const std::vector<uint32_t> frame = readBack();
+    saveFrame(frame, "reference");
+    EXPECT_TRUE(colorNear(pixelAt(frame, 10, 10), {0x20, 0xc0, 0x40}, 0));
+    EXPECT_TRUE(colorNear(pixelAt(frame, 55, 55), {0, 0, 0}, 0));
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+TEST_F(D3d9Seams, FullScreenResetSwitchesTheSdlWindow)
+{
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    D3DDISPLAYMODE desktop;
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &desktop), D3D_OK);
+    D3DPRESENT_PARAMETERS pp = windowedParameters();
+    pp.Windowed = FALSE;
+    pp.BackBufferWidth = desktop.Width;
+    pp.BackBufferHeight = desktop.Height;
+    ASSERT_EQ(device->Reset(&pp), D3D_OK);
+    SDL_Window* sdl = platform::sdlWindowOf(window);
+    ASSERT_NE(sdl, nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+    pp = windowedParameters();
+    ASSERT_EQ(device->Reset(&pp), D3D_OK);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+}
+
+// Direct3D 9's documentation lists state blocks among what Reset needs
+// released; Wine's runtime resets anyway, so this check is ours only.
+TEST_F(D3d9Seams, ResetIsRefusedWhileAStateBlockLives)
+{
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    ASSERT_EQ(device->BeginStateBlock(), D3D_OK);
+    ASSERT_EQ(device->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+    IDirect3DStateBlock9* block = nullptr;
+    ASSERT_EQ(device->EndStateBlock(&block), D3D_OK);
+    D3DPRESENT_PARAMETERS pp = windowedParameters();
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);
+    EXPECT_EQ(block->Release(), 0u);
+    pp = windowedParameters();
+    EXPECT_EQ(device->Reset(&pp), D3D_OK);
+}
+
+// Null pointers crash Wine's runtime; ours answers them with D3DERR_INVALIDCALL.
+TEST_F(D3d9Seams, NullPointersGetInvalidCall)
+{
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    EXPECT_EQ(device->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, nullptr, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->EndStateBlock(nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetTransform(D3DTS_VIEW, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetMaterial(nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.f, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->Reset(nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetRenderState(D3DRENDERSTATETYPE(4000), 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->GetAdapterIdentifier(0, 0, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, nullptr, nullptr),
+              D3DERR_INVALIDCALL);
+}
+
+// Wine accepts these locks (it clamps the range and ignores a stray
+// Unlock); ours follows the documented D3DERR_INVALIDCALL.
+TEST_F(D3d9Seams, BufferLocksOutsideTheBufferAreRefused)
+{
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    IDirect3DVertexBuffer9* vb = nullptr;
+    EXPECT_EQ(device->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED, &vb, nullptr), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
+    void* data = nullptr;
+    EXPECT_EQ(vb->Lock(8, 16, &data, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(vb->Lock(8, 8, &data, 0), D3D_OK);
+    EXPECT_EQ(vb->Unlock(), D3D_OK);
+    vb->Release();
+}
+
+}  // namespace

@@ -49,18 +49,18 @@ size_t readNumber(const char** p) {
 }
 
 // Text padded to the width; `lead` (sign or 0x) goes before any zero padding.
-void putField(Output* out, const FieldFormat& field, const char* lead, const char* body, size_t bodyLength) {
+void putField(Output* out, const FieldFormat& fieldFormat, const char* lead, const char* body, size_t bodyLength) {
     size_t leadLength = std::strlen(lead);
     size_t used = leadLength + bodyLength;
-    size_t padding = field.width > used ? field.width - used : 0;
-    if (!field.left && !field.zero) out->pad(' ', padding);
+    size_t padding = fieldFormat.width > used ? fieldFormat.width - used : 0;
+    if (!fieldFormat.left && !fieldFormat.zero) out->pad(' ', padding);
     out->put(lead, leadLength);
-    if (!field.left && field.zero) out->pad('0', padding);
+    if (!fieldFormat.left && fieldFormat.zero) out->pad('0', padding);
     out->put(body, bodyLength);
-    if (field.left) out->pad(' ', padding);
+    if (fieldFormat.left) out->pad(' ', padding);
 }
 
-void putUnsigned(Output* out, const FieldFormat& field, const char* lead, uint32_t value, unsigned base, bool upper) {
+void putUnsigned(Output* out, const FieldFormat& fieldFormat, const char* lead, uint32_t value, unsigned base, bool upper) {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     char reversed[16];
     size_t count = 0;
@@ -70,10 +70,10 @@ void putUnsigned(Output* out, const FieldFormat& field, const char* lead, uint32
     } while (value != 0);
     char body[kBufferSize + 16];
     size_t length = 0;
-    size_t minimum = field.hasPrecision ? field.precision : 0;
+    size_t minimum = fieldFormat.hasPrecision ? fieldFormat.precision : 0;
     for (; length + count < minimum; ++length) body[length] = '0';
     while (count > 0) body[length++] = reversed[--count];
-    putField(out, field, lead, body, length);
+    putField(out, fieldFormat, lead, body, length);
 }
 
 // In the ANSI formatter 'c' and 's' are narrow and 'C' and 'S' wide; "h"
@@ -100,20 +100,20 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments) {
             continue;
         }
         ++p;
-        FieldFormat field;
+        FieldFormat fieldFormat;
         for (;; ++p) {
-            if (*p == '-') field.left = true;
-            else if (*p == '0') field.zero = true;
-            else if (*p == '#') field.prefix = true;
+            if (*p == '-') fieldFormat.left = true;
+            else if (*p == '0') fieldFormat.zero = true;
+            else if (*p == '#') fieldFormat.prefix = true;
             else break;
         }
-        field.width = readNumber(&p);
+        fieldFormat.width = readNumber(&p);
         if (*p == '.') {
             ++p;
-            field.hasPrecision = true;
-            field.precision = readNumber(&p);
+            fieldFormat.hasPrecision = true;
+            fieldFormat.precision = readNumber(&p);
         }
-        if (*p == 'h' || *p == 'l') field.size = *p++;
+        if (*p == 'h' || *p == 'l') fieldFormat.size = *p++;
         char conversion = *p;
         switch (conversion) {
             case '%':
@@ -124,10 +124,10 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments) {
                 // 'C' and "lc" take a 16-bit WCHAR, "hc" and 'c' a CHAR; a zero
                 // character is skipped, as published.
                 int value = va_arg(arguments, int);
-                char c = isWide(conversion, field.size) ? narrowed(static_cast<uint16_t>(value))
+                char c = isWide(conversion, fieldFormat.size) ? narrowed(static_cast<uint16_t>(value))
                                                        : static_cast<char>(value);
                 if (c == '\0') break;
-                FieldFormat text = field;
+                FieldFormat text = fieldFormat;
                 text.zero = false;
                 putField(&out, text, "", &c, 1);
                 break;
@@ -136,9 +136,9 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments) {
             case 'S': {
                 // With a precision the text need not be terminated within it,
                 // so nothing past the precision is read.
-                size_t limit = field.hasPrecision ? field.precision : kBufferSize;
+                size_t limit = fieldFormat.hasPrecision ? fieldFormat.precision : kBufferSize;
                 std::string text;
-                if (isWide(conversion, field.size)) {
+                if (isWide(conversion, fieldFormat.size)) {
                     const uint16_t* wide = va_arg(arguments, const uint16_t*);
                     if (wide == nullptr) text = "(null)";
                     for (; wide != nullptr && *wide != 0 && text.size() < limit; ++wide) text += narrowed(*wide);
@@ -148,7 +148,7 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments) {
                     text.assign(narrow, strnlen(narrow, limit));
                 }
                 if (text.size() > limit) text.resize(limit);
-                FieldFormat field = field;
+                FieldFormat field = fieldFormat;
                 field.zero = false;
                 putField(&out, field, "", text.data(), text.size());
                 break;
@@ -156,19 +156,19 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments) {
             case 'd':
             case 'i': {
                 int32_t value = va_arg(arguments, int32_t);
-                if (field.size == 'h') value = static_cast<int16_t>(value);
+                if (fieldFormat.size == 'h') value = static_cast<int16_t>(value);
                 uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-                putUnsigned(&out, field, value < 0 ? "-" : "", magnitude, 10, false);
+                putUnsigned(&out, fieldFormat, value < 0 ? "-" : "", magnitude, 10, false);
                 break;
             }
             case 'u':
             case 'x':
             case 'X': {
                 uint32_t value = va_arg(arguments, uint32_t);
-                if (field.size == 'h') value = static_cast<uint16_t>(value);
+                if (fieldFormat.size == 'h') value = static_cast<uint16_t>(value);
                 bool hex = *p != 'u';
-                const char* lead = hex && field.prefix ? (*p == 'x' ? "0x" : "0X") : "";
-                putUnsigned(&out, field, lead, value, hex ? 16 : 10, *p == 'X');
+                const char* lead = hex && fieldFormat.prefix ? (*p == 'x' ? "0x" : "0X") : "";
+                putUnsigned(&out, fieldFormat, lead, value, hex ? 16 : 10, *p == 'X');
                 break;
             }
             case '\0':

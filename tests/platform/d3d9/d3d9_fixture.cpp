@@ -1,6 +1,7 @@
 #include "tests/platform/d3d9/d3d9_fixture.h"
 
 #include "tests/platform/d3d9/test_window.h"
+#include "tests/support/png_writer.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,78 +18,7 @@
                                          << tolerance;
 }
 
-namespace {
 
-uint32_t crc32(const unsigned char* data, size_t size, uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void put32(std::vector<unsigned char>& out, uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back((unsigned char)(v >> shift));
-}
-
-void chunk(std::vector<unsigned char>& file, const char* type, const std::vector<unsigned char>& data)
-{
-    put32(file, uint32_t(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    file.insert(file.end(), body.begin(), body.end());
-    put32(file, crc32(body.data(), body.size()));
-}
-
-}  // namespace
-
-bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height)
-{
-    // Stored (uncompressed) deflate blocks: no zlib needed on either target.
-    std::vector<unsigned char> raw;
-    for (int y = 0; y < height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = pixels[size_t(y) * width + x];
-            raw.push_back((unsigned char)(p >> 16));
-            raw.push_back((unsigned char)(p >> 8));
-            raw.push_back((unsigned char)p);
-        }
-    }
-    std::vector<unsigned char> z = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-        const size_t n = std::min<size_t>(65535, raw.size() - at);
-        z.push_back(at + n >= raw.size() ? 1 : 0);
-        z.push_back((unsigned char)(n & 0xff));
-        z.push_back((unsigned char)(n >> 8));
-        z.push_back((unsigned char)(~n & 0xff));
-        z.push_back((unsigned char)((~n >> 8) & 0xff));
-        z.insert(z.end(), raw.begin() + ptrdiff_t(at), raw.begin() + ptrdiff_t(at + n));
-        if (n == 0) break;
-    }
-    put32(z, (b << 16) | a);
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    std::vector<unsigned char> header;
-    put32(header, uint32_t(width));
-    put32(header, uint32_t(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    chunk(file, "IHDR", header);
-    chunk(file, "IDAT", z);
-    chunk(file, "IEND", {});
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    std::fclose(f);
-    return ok;
-}
 
 void D3d9Device::SetUp()
 {
@@ -156,7 +86,7 @@ std::vector<uint32_t> D3d9Device::readBack()
 void D3d9Device::saveFrame(const std::vector<uint32_t>& frame, const std::string& name)
 {
     if (frame.empty()) return;
-    writePng("d3d9_" + name + ".png", frame, kTestSize, kTestSize);
+    q31test::writePng("d3d9_" + name + ".png", frame, kTestSize, kTestSize);
 }
 
 void D3d9Device::drawRhw(D3DPRIMITIVETYPE type, UINT primitives, const void* vertices, UINT stride, DWORD fvf)

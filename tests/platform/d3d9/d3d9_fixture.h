@@ -22,9 +22,6 @@ inline Rgb rgbOf(uint32_t pixel) { return {int((pixel >> 16) & 0xff), int((pixel
 // Each channel within `tolerance` of the expected 0..255 value.
 ::testing::AssertionResult colorNear(uint32_t pixel, Rgb expected, int tolerance);
 
-// Writes 0xAARRGGBB pixels as an RGB PNG (for people to look at).
-bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height);
-
 class D3d9Device : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/platform/user/linux_support.h"
-#include "tests/platform/user/png_file.h"
+#include "tests/support/png_writer.h"
 
 namespace {
 
@@ -132,7 +132,7 @@ TEST_F(UserLinuxMenuStrip, TheOpenMenuIsOnScreenAndTheWindowKeepsPainting)
 
     // The popup lies over the client area below "Help"; the rest of the client stays white.
     ASSERT_FALSE(duringLoop.empty());
-    EXPECT_TRUE(usertest::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/help_menu_open.png", duringLoop, width, height));
+    EXPECT_TRUE(q31test::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/help_menu_open.png", duringLoop, width, height));
     RECT item;
     ASSERT_TRUE(q31automation::menuItemRect(window, 1, 0, &item));
     const int strip = GetSystemMetrics(SM_CYMENU);
@@ -167,7 +167,7 @@ TEST_F(UserLinuxMenuStrip, F10AndEnterOpenTheMenuAndChooseTheFirstItem)
     // The keyboard opened File with its first item highlighted; the shortcut
     // texts sit at the right of their items.
     ASSERT_FALSE(open.empty());
-    EXPECT_TRUE(usertest::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/file_menu_keyboard.png", open, width, height));
+    EXPECT_TRUE(q31test::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/file_menu_keyboard.png", open, width, height));
     const int strip = GetSystemMetrics(SM_CYMENU);
     RECT reset, config;
     ASSERT_TRUE(q31automation::menuItemRect(window, 0, 0, &reset));

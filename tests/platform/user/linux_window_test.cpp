@@ -6,7 +6,7 @@
 
 #include "platform/resources/resource_tables.h"
 #include "tests/platform/user/linux_support.h"
-#include "tests/platform/user/png_file.h"
+#include "tests/support/png_writer.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -368,7 +368,7 @@ TEST_F(UserLinuxWindow, LoadingTextIsDrawnCentredBelowTheStrip)
     int width = 0, height = 0;
     const std::vector<uint32_t> pixels = frame(window, &width, &height);
     ASSERT_EQ(height, 375 + strip);
-    EXPECT_TRUE(usertest::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/loading_text.png", pixels, width, height));
+    EXPECT_TRUE(q31test::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/loading_text.png", pixels, width, height));
 
     // The dark pixels of the client area: the text, centred in it.
     int left = width, right = -1, top = height, bottom = -1;

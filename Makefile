@@ -6,9 +6,12 @@ CMAKE_GEN := -G Ninja
 CONFIG_NORMAL := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 CONFIG_ASAN := -DCMAKE_BUILD_TYPE=Debug -DQ31_SANITIZE=ON
 CONFIG_WINDOWS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+CONFIG_FUZZ := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQ31_FUZZ=ON -DQ31_BENCH=OFF \
+	-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+FUZZ_SECONDS ?= 60
 CTEST := ctest --output-on-failure -j $(JOBS)
 
-.PHONY: all deps build build-asan build-windows run test bench install clean
+.PHONY: all deps build build-asan build-windows run test bench fuzz install clean
 
 all: build
 
@@ -21,6 +24,8 @@ build-asan/build.ninja: | deps
 	cmake -S . -B build-asan $(CMAKE_GEN) $(CONFIG_ASAN)
 build-windows/build.ninja: | deps
 	cmake -S . -B build-windows $(CMAKE_GEN) $(CONFIG_WINDOWS)
+build-fuzz/build.ninja: | deps
+	cmake -S . -B build-fuzz $(CMAKE_GEN) $(CONFIG_FUZZ)
 
 build: deps build/build.ninja
 	cmake --build build -j $(JOBS)
@@ -47,8 +52,16 @@ test: build build-asan build-windows
 bench: build
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
+# The .x loader under libFuzzer for FUZZ_SECONDS, from the committed seeds;
+# what it finds new goes to build-fuzz/corpus, crashes to build-fuzz/.
+fuzz: deps build-fuzz/build.ninja
+	cmake --build build-fuzz --target fuzz_xfile -j $(JOBS)
+	mkdir -p build-fuzz/corpus
+	cd build-fuzz && tests/assets/fuzz_xfile -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
+		-rss_limit_mb=2048 -timeout=10 -print_final_stats=1 corpus ../tests/assets/fuzz_corpus
+
 install: build
 	cmake --install build
 
 clean:
-	rm -rf build build-asan build-windows
+	rm -rf build build-asan build-windows build-fuzz

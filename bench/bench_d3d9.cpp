@@ -4,6 +4,7 @@
 // a small offscreen target in the same context and finish the frame with
 // glFinish, so both pay the same (small) rasterisation. Operator new is
 // counted: a steady-state frame of ours must allocate nothing.
+#include "bench/bench_support.h"
 #include "bench/ratio_reporter.h"
 
 #include <d3d9.h>
@@ -21,21 +22,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(size_t size)
-{
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    std::abort();  // the benchmark cannot go on without memory
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -301,9 +287,9 @@ long oursAllocationsPerFrame = -1;
 void bmOurs(benchmark::State& state)
 {
     ours->frame();
-    const long before = allocations.load();
+    const long before = allocationCount();
     ours->frame();
-    oursAllocationsPerFrame = allocations.load() - before;
+    oursAllocationsPerFrame = allocationCount() - before;
     for (auto _ : state) ours->frame();
     state.counters["allocs/frame"] = double(oursAllocationsPerFrame);
 }
@@ -312,30 +298,6 @@ void bmGl(benchmark::State& state)
 {
     floorSide->frame();
     for (auto _ : state) floorSide->frame();
-}
-
-// Benchmarks need an X display; start a private Xvfb when none is set.
-pid_t startXvfbIfNeeded()
-{
-    if (std::getenv("DISPLAY")) return -1;
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        std::freopen("/dev/null", "w", stderr);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    char buffer[16] = {};
-    const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
-    close(fds[0]);
-    if (n <= 0) return pid;
-    setenv("DISPLAY", (":" + std::to_string(std::atoi(buffer))).c_str(), 1);
-    return pid;
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -370,9 +332,6 @@ int main(int argc, char** argv)
     }
     ours->destroy();
     if (window) DestroyWindow(window);
-    if (xvfb > 0) {
-        kill(xvfb, SIGTERM);
-        waitpid(xvfb, nullptr, 0);
-    }
+    stopXvfb(xvfb);
     return result;
 }

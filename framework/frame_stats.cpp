@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "display/setting_names.h"
-#include "framework/media_search.h"
+#include "render/media_search.h"
 
 namespace {
 

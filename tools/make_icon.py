@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Draws the program's icon, a small treasure chest, and writes it as an .ico
 with a 32x32 and a 16x16 image (32-bit BGRA with alpha plus the AND mask that
-older readers use).
+older readers use), or as a PNG of any size for desktop icon themes.
 
 Rebuild the committed icon after changing this file:
     python3 tools/make_icon.py resources/quorvane31.ico
+The installed theme icons are drawn at build time:
+    python3 tools/make_icon.py --png 64 quorvane31-64.png
 Look at it:
     convert 'resources/quorvane31.ico[0]' -scale 800% /tmp/icon32.png
 
@@ -14,6 +16,7 @@ pure function of this file: rerunning it gives the same bytes.
 
 import struct
 import sys
+import zlib
 
 SUPERSAMPLE = 4  # samples per pixel along each axis, for smooth edges
 
@@ -158,12 +161,33 @@ def ico(sizes):
     return bytes(out)
 
 
+def png(size):
+    """An 8-bit RGBA PNG of the icon drawn at `size` pixels."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = bytearray()
+    for row in render(size):
+        raw.append(0)  # filter: none
+        for pixel in row:
+            raw += bytes(pixel)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def main(argv):
-    if len(argv) != 2:
-        sys.stderr.write("usage: make_icon.py OUTPUT.ico\n")
+    if len(argv) == 4 and argv[1] == "--png" and argv[2].isdigit() and int(argv[2]) > 0:
+        data = png(int(argv[2]))
+        path = argv[3]
+    elif len(argv) == 2:
+        data = ico([32, 16])
+        path = argv[1]
+    else:
+        sys.stderr.write("usage: make_icon.py OUTPUT.ico | make_icon.py --png SIZE OUTPUT.png\n")
         return 2
-    with open(argv[1], "wb") as f:
-        f.write(ico([32, 16]))
+    with open(path, "wb") as f:
+        f.write(data)
     return 0
 
 

@@ -463,8 +463,10 @@ HRESULT Device::SetCursorProperties(UINT hotX, UINT hotY, IDirect3DSurface9* bit
 
 void Device::SetCursorPosition(int x, int y, DWORD)
 {
-    // Desktop coordinates, as Direct3D takes them.
-    SDL_WarpMouseGlobal(x, y);
+    // Desktop coordinates, as Direct3D takes them. Only a device cursor that is
+    // shown follows them; otherwise the system pointer is the cursor and the
+    // program's per-move call must not warp it against the user's own motion.
+    if (cursor_ && cursorShown_) SDL_WarpMouseGlobal(x, y);
 }
 
 BOOL Device::ShowCursor(BOOL show)

@@ -184,6 +184,7 @@ std::shared_ptr<FontFace> FontFace::open(const FontRequest& request) {
     impl.syntheticItalic = request.italic && !faceItalic;
     impl.antialiased = request.antialiased;
     font->family_ = match.family;
+    font->file_ = match.file;
 
     TEXTMETRICA& tm = font->metrics_;
     tm.tmAscent = ascent;

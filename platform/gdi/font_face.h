@@ -51,6 +51,8 @@ public:
 
     const TEXTMETRICA& metrics() const { return metrics_; }
     const std::string& familyName() const { return family_; }
+    // The font file fontconfig matched (the dialogs hand it to their text renderer).
+    const std::string& fileName() const { return file_; }
     int advance(unsigned char c);
     // Null only if FreeType cannot load the character's glyph.
     const GlyphImage* glyph(unsigned char c);
@@ -63,6 +65,7 @@ private:
     std::unique_ptr<Impl> impl_;
     TEXTMETRICA metrics_{};
     std::string family_;
+    std::string file_;
     std::array<int, 256> advances_{};
     std::array<std::unique_ptr<GlyphImage>, 256> glyphs_{};
     std::array<bool, 256> loaded_{};

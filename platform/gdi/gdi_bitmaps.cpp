@@ -50,10 +50,56 @@ std::unique_ptr<BitmapObject> makeBitmap(int width, int height, int bitsPerPixel
     return bitmap;
 }
 
+std::unique_ptr<BitmapObject> copyBitmap(const BitmapObject& source) {
+    std::unique_ptr<BitmapObject> copy = makeBitmap(source.width, source.height, source.bitsPerPixel);
+    if (!copy)
+        return nullptr;
+    const size_t rowBytes = static_cast<size_t>(copy->pitch);
+    for (int y = 0; y < source.height; ++y)
+        std::memcpy(copy->row(y), source.row(y), rowBytes);
+    return copy;
+}
+
 }  // namespace gdi
 }  // namespace platform
 
 using namespace platform::gdi;
+
+// Device-dependent bitmaps of 1 or 32 bits per pixel, rows top-down, each
+// padded to a WORD as Windows takes them; 1 bits are white. A zero side gives
+// a 1 x 1 monochrome bitmap and a negative one counts as positive, as on Windows.
+HBITMAP WINAPI CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const void* lpBits) {
+    ObjectLock lock;
+    if (nWidth == INT32_MIN || nHeight == INT32_MIN || nPlanes != 1)
+        return nullptr;
+    nWidth = nWidth < 0 ? -nWidth : nWidth;
+    nHeight = nHeight < 0 ? -nHeight : nHeight;
+    if (nWidth == 0 || nHeight == 0) {
+        nWidth = nHeight = 1;
+        nBitCount = 1;
+        lpBits = nullptr;
+    }
+    if (nBitCount != 1 && nBitCount != 32)
+        return nullptr;
+    std::unique_ptr<BitmapObject> bitmap = makeBitmap(nWidth, nHeight, static_cast<int>(nBitCount));
+    if (!bitmap)
+        return nullptr;
+    if (lpBits) {
+        const auto* src = static_cast<const uint8_t*>(lpBits);
+        const size_t srcPitch = nBitCount == 1 ? ((static_cast<size_t>(nWidth) + 15) / 16) * 2
+                                               : static_cast<size_t>(nWidth) * 4;
+        for (int y = 0; y < nHeight; ++y, src += srcPitch) {
+            uint8_t* dst = bitmap->row(y);
+            if (nBitCount == 32) {
+                std::memcpy(dst, src, srcPitch);
+                continue;
+            }
+            for (int x = 0; x < nWidth; ++x)
+                dst[x] = (src[x / 8] >> (7 - x % 8)) & 1;
+        }
+    }
+    return static_cast<HBITMAP>(addObject(std::move(bitmap)));
+}
 
 // File-mapping sections (hSection) are not served: such calls fail.
 HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* pbmi, UINT usage, void** ppvBits, HANDLE hSection,

@@ -84,6 +84,12 @@ struct BrushObject : GdiObject {
 struct IconObject : GdiObject {
     IconObject() : GdiObject(ObjectKind::Icon) {}
     IconPixels pixels;
+    // Icons made by CreateIconIndirect keep copies of the bitmaps they were
+    // given, so GetIconInfo hands back what went in (a monochrome icon has no
+    // colour bitmap and a mask of twice its height). Null for icons built
+    // from pixels.
+    std::unique_ptr<BitmapObject> mask;
+    std::unique_ptr<BitmapObject> color;
 };
 
 enum class DcKind : uint8_t { Memory, Screen, Window };
@@ -153,6 +159,8 @@ Surface surfaceOf(const DcObject& dc);
 
 // A 32-bit bitmap with zeroed storage of its own, rows top-down; null if too big.
 std::unique_ptr<BitmapObject> makeBitmap(int width, int height, int bitsPerPixel);
+// A copy of `source` with storage of its own, rows top-down; null if too big.
+std::unique_ptr<BitmapObject> copyBitmap(const BitmapObject& source);
 
 }  // namespace gdi
 }  // namespace platform

@@ -6,6 +6,8 @@
 // - Input is pushed as SDL events (SDL_PushEvent), so the layer's own
 //   translation into Win32 messages runs as for real input.
 // - The frame a window shows can be read back.
+// - A modal dialog is driven from an idle handler, with its controls found
+//   by id and clicked through the same SDL input path.
 // Called by tests only. Functions return false when the seam is off or the
 // window is not a live top-level window of the layer.
 #pragma once
@@ -67,5 +69,19 @@ bool resizeFrame(HWND window, int width, int height);
 // The whole SDL window as shown (menu strip and client area), composited
 // again into the back buffer and read: top-down pixels, 0x00RRGGBB.
 bool readFrame(HWND window, std::vector<uint32_t>* pixels, int* width, int* height);
+
+// Dialogs (DialogBoxParamA). The handler runs whenever a dialog's modal loop
+// has handled every waiting message and event (injected input included) and
+// is about to wait; null removes it.
+using DialogIdleHandler = void (*)(HWND dialog, void* context);
+void setDialogIdleHandler(DialogIdleHandler handler, void* context);
+// Where control `id` lies, in client pixels of `dialog` (a drop-down list:
+// its selection field).
+bool dialogItemRect(HWND dialog, int id, RECT* rect);
+// Where item `index` of combo box `id` is shown while its list is open, in
+// client pixels of `dialog`; false while closed or scrolled out of view.
+bool comboListItemRect(HWND dialog, int id, int index, RECT* rect);
+// The window manager's close button, as an SDL window event.
+bool pressCloseBox(HWND window);
 
 }  // namespace q31automation

@@ -84,6 +84,13 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
 // second close). INVALID_HANDLE_VALUE doubles as the current-process pseudo
 // handle: closing it does nothing and succeeds, as on Windows.
 BOOL WINAPI CloseHandle(HANDLE object);
+// Reading a file opened by CreateFileA, synchronously from its current
+// position: overlapped must be null (else ERROR_INVALID_PARAMETER); at the end
+// of the file TRUE with 0 bytes read. ERROR_INVALID_HANDLE for anything else.
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD numberOfBytesToRead, LPDWORD numberOfBytesRead,
+                     LPOVERLAPPED overlapped);
+BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize);
 
 // A plain byte compare (unsigned), not the locale word sort Windows uses:
 // equal strings give 0 either way, but the order of mixed-case strings can
@@ -94,6 +101,15 @@ int WINAPI lstrcmpA(LPCSTR string1, LPCSTR string2);
 int WINAPI MulDiv(int number, int numerator, int denominator);
 // The layer's ANSI code page is single-byte: never a lead byte.
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
+
+// The program is the only module: a null name gives its instance handle (the
+// one main() hands to WinMain); any other name fails with ERROR_MOD_NOT_FOUND.
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+
+// The program's entry point. The layer's main() (linked into the game only)
+// calls it as the Windows loader does: the program's instance handle, no
+// previous instance, an empty command line and SW_SHOWDEFAULT.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
 
 // Conversions %c %C %s %S %d %i %u %x %X %%, with the flags '-' '0' '#', a
 // width, a precision and the size prefixes 'h' (16-bit numbers, ANSI text)
@@ -106,3 +122,6 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);
 int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arguments);
 
 }  // extern "C"
+
+// The names without A: this program is built for the ANSI character set.
+#define GetModuleHandle GetModuleHandleA

@@ -3,8 +3,8 @@
 // (Linux only). Failures return what the published API returns: NULL handles,
 // 0 or FALSE, CLR_INVALID, GDI_ERROR.
 // A few USER32 calls that only draw or read GDI objects (GetDC, ReleaseDC,
-// DrawTextA, GetIconInfo, DestroyIcon) are declared here too: this module
-// serves them.
+// DrawTextA, GetIconInfo, CreateIconIndirect, DestroyIcon) are declared here
+// too: this module serves them.
 #pragma once
 
 #include <windef.h>
@@ -270,11 +270,15 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* pbmi, UINT usage, voi
                                 HANDLE hSection, DWORD offset);
 int WINAPI GetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvBits, LPBITMAPINFO lpbmi,
                      UINT usage);
+// 1 or 32 bits per pixel only; other depths return NULL.
+HBITMAP WINAPI CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, const void* lpBits);
 
 // Icons (USER32). The colour bitmap GetIconInfo returns is 32-bit with the
 // icon's straight (not premultiplied) alpha in the top byte; the caller
 // deletes both bitmaps.
 BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
+// Copies the bitmaps: the caller still deletes its own.
+HICON WINAPI CreateIconIndirect(PICONINFO piconinfo);
 BOOL WINAPI DestroyIcon(HICON hIcon);
 
 // Fonts and text. Text is antialiased grey-scale (CLEARTYPE_QUALITY too);

@@ -281,6 +281,61 @@ typedef struct tagMSG {
 #ifndef ERROR_RESOURCE_NAME_NOT_FOUND
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #endif
+#ifndef ERROR_CONTROL_ID_NOT_FOUND
+#define ERROR_CONTROL_ID_NOT_FOUND 1421L
+#endif
+
+// Dialogs: styles, messages, control notifications and control messages
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+#define DS_FIXEDSYS 0x0008L
+#define DS_CENTER 0x0800L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
+#define DM_GETDEFID (WM_USER + 0)
+#define DM_SETDEFID (WM_USER + 1)
+#define DC_HASDEFID 0x534B
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC 8
+#define DWLP_USER 16
+#define DLGWINDOWEXTRA 30
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_CHECKBOX 0x00000002L
+#define BS_AUTOCHECKBOX 0x00000003L
+#define BS_RADIOBUTTON 0x00000004L
+#define BS_GROUPBOX 0x00000007L
+#define BS_AUTORADIOBUTTON 0x00000009L
+#define BS_TYPEMASK 0x0000000FL
+#define BN_CLICKED 0
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_CLICK 0x00F5
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define SS_LEFT 0x00000000L
+#define CBS_SIMPLE 0x0001L
+#define CBS_DROPDOWN 0x0002L
+#define CBS_DROPDOWNLIST 0x0003L
+#define CBS_SORT 0x0100L
+#define CBS_HASSTRINGS 0x0200L
+#define CB_OKAY 0
+#define CB_ERR (-1)
+#define CB_ERRSPACE (-2)
+#define CB_GETCURSEL 0x0147
+#define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
+#define CB_ADDSTRING 0x0143
+#define CB_GETCOUNT 0x0146
+#define CB_RESETCONTENT 0x014B
+#define CB_SETCURSEL 0x014E
+#define CB_SHOWDROPDOWN 0x014F
+#define CB_GETITEMDATA 0x0150
+#define CB_SETITEMDATA 0x0151
+#define CB_GETDROPPEDSTATE 0x0157
+#define CBN_ERRSPACE (-1)
+#define CBN_SELCHANGE 1
+#define CBN_DROPDOWN 7
+#define CBN_CLOSEUP 8
 
 // Window styles
 #define WS_OVERLAPPED 0x00000000L
@@ -735,10 +790,34 @@ HACCEL WINAPI CreateAcceleratorTableA(LPACCEL entries, int count);
 BOOL WINAPI DestroyAcceleratorTable(HACCEL table);
 int WINAPI TranslateAcceleratorA(HWND window, HACCEL table, LPMSG msg);
 
+// Timers. WM_TIMER comes when nothing else is waiting, as on Windows; a
+// timer with a procedure has it called by DispatchMessage instead.
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
+
 // Message boxes: SDL_ShowMessageBox, modal, the owner disabled meanwhile. SDL
 // shows no icon on X11: the icon flag is kept for the window's type only.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
+
+// Dialogs from the program's dialog templates. A dialog is its own top-level
+// window with the template's controls as child windows; the controls are
+// drawn in the window with Dear ImGui, and the drop-down list of a combo box
+// opens inside the dialog window (below the box, or above it where the
+// window ends). DialogBoxParamA runs a modal loop with the owner disabled.
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
+                               LPARAM initParam);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+HWND WINAPI GetDlgItem(HWND dialog, int id);
+int WINAPI GetDlgCtrlID(HWND control);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI CheckRadioButton(HWND dialog, int firstId, int lastId, int checkId);
+BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
+UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
+BOOL WINAPI MapDialogRect(HWND dialog, LPRECT rect);
 
 }  // extern "C"
 
@@ -776,3 +855,8 @@ BOOL WINAPI MessageBeep(UINT type);
 #define CreateAcceleratorTable CreateAcceleratorTableA
 #define TranslateAccelerator TranslateAcceleratorA
 #define MessageBox MessageBoxA
+#define DialogBoxParam DialogBoxParamA
+#define DialogBoxA(inst, name, owner, proc) DialogBoxParamA(inst, name, owner, proc, 0)
+#define DialogBox DialogBoxA
+#define DefDlgProc DefDlgProcA
+#define SendDlgItemMessage SendDlgItemMessageA

@@ -14,6 +14,8 @@ struct GeneratedResources {
     size_t acceleratorTableCount;
     const IconTemplate* icons;
     size_t iconCount;
+    const DialogTemplate* dialogs;
+    size_t dialogCount;
 };
 
 extern const GeneratedResources generatedResources;

@@ -30,4 +30,9 @@ const IconTemplate* findIconTemplate(UINT id)
     return findById(generatedResources.icons, generatedResources.iconCount, id);
 }
 
+const DialogTemplate* findDialogTemplate(UINT id)
+{
+    return findById(generatedResources.dialogs, generatedResources.dialogCount, id);
+}
+
 }  // namespace platform

@@ -1,6 +1,5 @@
 // The program's own resources as the build compiled them from the resource
-// script: menu templates, accelerator tables, icons (and later dialog
-// templates). The generated tables are read-only and live for the program.
+// script: menu templates, accelerator tables, icons and dialog templates. The generated tables are read-only and live for the program.
 // Lookups return null for an id the script does not define.
 #pragma once
 
@@ -55,8 +54,35 @@ struct IconTemplate {
     size_t imageCount;
 };
 
+// One control of a dialog template, in tab order, with the styles the
+// resource compiler gave it (WS_CHILD | WS_VISIBLE and the statement's own).
+struct DialogControlTemplate {
+    const char* className;  // "Button", "Static", "ComboBox", ...
+    const char* text;       // '&' mnemonics kept
+    UINT id;                // 0xFFFF (DIALOG) or 0xFFFFFFFF (DIALOGEX) for a control without one
+    int x, y, width, height;  // dialog units
+    DWORD style;
+    DWORD exStyle;
+};
+
+struct DialogTemplate {
+    UINT id;
+    bool extended;  // DIALOGEX
+    int x, y, width, height;  // dialog units; the size is the client area's
+    DWORD style;
+    DWORD exStyle;
+    const char* caption;
+    int pointSize;  // 0 without a FONT statement
+    const char* faceName;
+    int weight;
+    bool italic;
+    const DialogControlTemplate* controls;
+    size_t controlCount;
+};
+
 const MenuTemplate* findMenuTemplate(UINT id);
 const AcceleratorTemplate* findAcceleratorTemplate(UINT id);
 const IconTemplate* findIconTemplate(UINT id);
+const DialogTemplate* findDialogTemplate(UINT id);
 
 }  // namespace platform

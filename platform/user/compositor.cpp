@@ -397,20 +397,21 @@ void Compositor::composite(bool swap)
         glViewport(area_.left, drawableHeight - area_.top - height_, width_, height_);
         drawQuad(clientTexture_, false);
     }
-    drawStrip(drawableWidth, drawableHeight);
+    drawOverlay(drawableWidth, drawableHeight);
     if (swap && shown_) SDL_GL_SwapWindow(sdl_);
 }
 
-void Compositor::drawStrip(int drawableWidth, int drawableHeight)
+void Compositor::drawOverlay(int drawableWidth, int drawableHeight)
 {
-    if (area_.top <= 0) return;
+    if (area_.top <= 0 && !painter_) return;
     ImGui::SetCurrentContext(imgui_);
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(drawableWidth), static_cast<float>(drawableHeight));
     io.DeltaTime = 1.0f / 60.0f;
     ImGui_ImplOpenGL3_NewFrame();
     ImGui::NewFrame();
-    paintMenuStrip(window_, *this, ImGui::GetForegroundDrawList());
+    if (area_.top > 0) paintMenuStrip(window_, *this, ImGui::GetForegroundDrawList());
+    if (painter_) painter_(window_, ImGui::GetForegroundDrawList(), painterFont_ ? painterFont_ : ImGui::GetFont());
     ImGui::Render();
     glViewport(0, 0, drawableWidth, drawableHeight);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
@@ -435,6 +436,24 @@ bool Compositor::readFrame(std::vector<uint32_t>* pixels, int* width, int* heigh
             (*pixels)[static_cast<size_t>(y) * w + x] = bottomUp[static_cast<size_t>(h - 1 - y) * w + x] & 0x00FFFFFFu;
     *width = w;
     *height = h;
+    return true;
+}
+
+bool Compositor::setPainterFont(const char* file, float pixels)
+{
+    SavedState saved;
+    if (!file || pixels <= 0.0f || !makeCurrent()) return false;
+    saved.captureGl();
+    ImGui::SetCurrentContext(imgui_);
+    ImFont* font = ImGui::GetIO().Fonts->AddFontFromFileTTF(file, pixels);
+    if (!font) return false;
+    // The atlas grew: a texture the backend made already is rebuilt from it
+    // (otherwise its first frame makes it).
+    if (ImGui::GetIO().Fonts->TexID) {
+        ImGui_ImplOpenGL3_DestroyFontsTexture();
+        if (!ImGui_ImplOpenGL3_CreateFontsTexture()) return false;
+    }
+    painterFont_ = font;
     return true;
 }
 

@@ -18,6 +18,7 @@
 struct SDL_Window;
 struct ImGuiContext;
 struct ImDrawList;
+struct ImFont;
 
 namespace platform::user {
 
@@ -50,6 +51,14 @@ public:
     // Width and height of `text` in the strip's font, in pixels.
     SIZE measureText(const char* begin, const char* end) const;
 
+    // What a window draws over its content besides the strip (a dialog its
+    // controls), inside the compositor's ImGui frame, with the font set here.
+    using Painter = void (*)(HWND window, ImDrawList* list, ImFont* font);
+    void setPainter(Painter painter) { painter_ = painter; }
+    // Loads the painter's font (a TrueType file, `pixels` from ascent to
+    // descent); false, keeping the strip's font, when it cannot be loaded.
+    bool setPainterFont(const char* file, float pixels);
+
 private:
     Compositor() = default;
     bool init(HWND window, SDL_Window* sdlWindow);
@@ -57,12 +66,14 @@ private:
     void ensureCpuCopy();
     void uploadIfStale();
     void drawQuad(unsigned texture, bool linear);
-    void drawStrip(int drawableWidth, int drawableHeight);
+    void drawOverlay(int drawableWidth, int drawableHeight);
 
     HWND window_ = nullptr;
     SDL_Window* sdl_ = nullptr;
     void* context_ = nullptr;
     ImGuiContext* imgui_ = nullptr;
+    Painter painter_ = nullptr;
+    ImFont* painterFont_ = nullptr;
     bool shown_ = false;
 
     RECT area_{};

@@ -128,19 +128,25 @@ ItemText splitItemText(const std::string& text)
     return result;
 }
 
-std::vector<RECT> menuBarLayout(HWND window)
+void menuBarLayout(HWND window, std::vector<RECT>* rects)
 {
-    std::vector<RECT> rects;
+    rects->clear();
     Compositor* compositor = compositorOf(window);
     Window* record = findWindow(window);
     Menu* bar = record ? findMenu(record->menu) : nullptr;
-    if (!compositor || !bar) return rects;
+    if (!compositor || !bar) return;
     LONG x = 0;
     for (const MenuItem& item : bar->items) {
         const LONG width = textWidth(*compositor, splitItemText(item.text).label) + 2 * kBarPadding;
-        rects.push_back(RECT{x, 0, x + width, kMenuStripHeight});
+        rects->push_back(RECT{x, 0, x + width, kMenuStripHeight});
         x += width;
     }
+}
+
+std::vector<RECT> menuBarLayout(HWND window)
+{
+    std::vector<RECT> rects;
+    menuBarLayout(window, &rects);
     return rects;
 }
 
@@ -183,7 +189,9 @@ void paintMenuStrip(HWND window, const Compositor& compositor, ImDrawList* list)
     if (!bar) return;
     const MenuTracking* tracking = menuTracking();
     if (tracking && tracking->window != window) tracking = nullptr;
-    const std::vector<RECT> rects = menuBarLayout(window);
+    // Kept between frames: the strip is drawn with every frame presented.
+    static std::vector<RECT> rects;
+    menuBarLayout(window, &rects);
     for (size_t i = 0; i < rects.size(); ++i) {
         const MenuItem& item = bar->items[i];
         const RECT& box = rects[i];

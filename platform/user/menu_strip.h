@@ -22,8 +22,10 @@ struct PopupLayout {
     std::vector<RECT> items;  // one per item, separators included
 };
 
-// One rectangle per top-level item of the window's menu bar.
+// One rectangle per top-level item of the window's menu bar; the second form
+// refills the caller's vector, so that drawing every frame does not allocate.
 std::vector<RECT> menuBarLayout(HWND window);
+void menuBarLayout(HWND window, std::vector<RECT>* rects);
 // The popup of top-level item `barIndex`, as it opens below its item.
 bool menuPopupLayout(HWND window, int barIndex, PopupLayout* out);
 

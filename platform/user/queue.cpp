@@ -4,6 +4,7 @@
 #include "platform/user/input_state.h"
 #include "platform/user/menu_loop.h"
 #include "platform/user/sdl_events.h"
+#include "platform/user/timers.h"
 #include "platform/user/user_state.h"
 
 #include <SDL.h>
@@ -56,7 +57,7 @@ bool takeFrom(std::deque<MSG>& messages, MSG* out, HWND window, UINT first, UINT
 bool takePaint(MSG* out, HWND filter, UINT first, UINT last)
 {
     if (!rangeMatches(first, last, WM_PAINT)) return false;
-    for (HWND handle : allWindows()) {
+    for (HWND handle : liveWindows()) {
         Window* window = findWindow(handle);
         if (!window || !window->paintPending || !(window->style & WS_VISIBLE)) continue;
         if (!windowMatches(filter, handle)) continue;
@@ -110,6 +111,7 @@ bool takeMessage(MSG* out, HWND window, UINT first, UINT last, bool remove)
                 break;
             }
             if (takePaint(out, window, first, last)) break;
+            if (takeTimerMessage(out, window, first, last, remove)) break;
             return false;
         }
     }
@@ -119,7 +121,9 @@ bool takeMessage(MSG* out, HWND window, UINT first, UINT last, bool remove)
 
 void waitForEvents()
 {
-    const int timeout = nextEventDeadline();
+    int timeout = nextEventDeadline();
+    const int timer = nextTimerDeadline();
+    if (timer >= 0 && (timeout < 0 || timer < timeout)) timeout = timer;
     SDL_Event event;
     const int got = timeout < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout);
     if (got) handleEvent(event);
@@ -175,6 +179,12 @@ BOOL WINAPI WaitMessage(void)
 
 LRESULT WINAPI DispatchMessageA(const MSG* msg)
 {
+    if (msg && msg->message == WM_TIMER && msg->lParam) {
+        // Only a live timer's own procedure is called, as Windows checks too.
+        const TIMERPROC procedure = reinterpret_cast<TIMERPROC>(msg->lParam);
+        if (isTimerProcedure(procedure)) procedure(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
+        return 0;
+    }
     if (!msg || !msg->hwnd) return 0;
     Window* window = findWindowOrFail(msg->hwnd);
     if (!window) return 0;

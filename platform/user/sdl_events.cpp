@@ -119,6 +119,32 @@ UINT buttonMessage(Uint8 button, bool down, bool doubleClick)
     }
 }
 
+// The deepest visible, enabled child under the pointer that does not let
+// the mouse through (HTTRANSPARENT), as Windows finds it; `window` itself
+// when there is none.
+HWND childAtPoint(HWND window, POINT screen)
+{
+    for (int depth = 0; depth < 16; ++depth) {
+        HWND found = nullptr;
+        for (HWND handle : allWindows()) {
+            Window* child = findWindow(handle);
+            Window* parent = findWindow(window);
+            if (!child || !parent || child->topLevel() || child->parent != window) continue;
+            if (!(child->style & WS_VISIBLE) || (child->style & WS_DISABLED)) continue;
+            RECT area = child->rect;
+            const POINT origin = clientOrigin(*parent);
+            OffsetRect(&area, origin.x, origin.y);
+            if (!PtInRect(&area, screen)) continue;
+            if (SendMessageA(handle, WM_NCHITTEST, 0, pointParam(screen.x, screen.y)) == HTTRANSPARENT) continue;
+            found = handle;
+            break;
+        }
+        if (!found || !findWindow(found)) return window;
+        window = found;
+    }
+    return window;
+}
+
 // A mouse event: hit test and cursor shape as Windows does them, then the
 // client or non-client message (capture makes everything client).
 void mouseEvent(uint32_t windowId, int x, int y, UINT message, uint32_t time)
@@ -133,7 +159,7 @@ void mouseEvent(uint32_t windowId, int x, int y, UINT message, uint32_t time)
     }
     HWND target = GetCapture();
     const bool captured = target != nullptr;
-    if (!captured) target = window->handle;
+    if (!captured) target = childAtPoint(window->handle, screen);
     Window* targetWindow = findWindow(target);
     if (!targetWindow || (targetWindow->style & WS_DISABLED)) return;
     const POINT origin = clientOrigin(*targetWindow);
@@ -246,7 +272,7 @@ int nextEventDeadline()
 {
     int best = -1;
     const uint32_t now = SDL_GetTicks();
-    for (HWND handle : allWindows()) {
+    for (HWND handle : liveWindows()) {
         Window* window = findWindow(handle);
         if (!window || !window->inSizeMove) continue;
         const int left = static_cast<int32_t>(window->sizeMoveDeadline - now) > 0
@@ -259,6 +285,9 @@ int nextEventDeadline()
 
 void processDeadlines()
 {
+    // Ending a size-move sends messages, which may destroy windows: the
+    // copied list is walked then, and only when one is due.
+    if (nextEventDeadline() != 0) return;
     const uint32_t now = SDL_GetTicks();
     for (HWND handle : allWindows())
         if (Window* window = findWindow(handle);
@@ -272,6 +301,10 @@ void endSizeMove(HWND handle)
     if (!window || !window->inSizeMove) return;
     window->inSizeMove = false;
     SendMessageA(handle, WM_EXITSIZEMOVE, 0, 0);
+    // Windows repaints the window at the end of its modal size loop and then
+    // returns to the program's own loop; here the end comes inside a waiting
+    // GetMessage, which the WM_PAINT releases.
+    if (findWindow(handle)) InvalidateRect(handle, nullptr, FALSE);
 }
 
 }  // namespace platform::user

@@ -82,6 +82,11 @@ std::vector<HWND> allWindows()
     return table().order;
 }
 
+const std::vector<HWND>& liveWindows()
+{
+    return table().order;
+}
+
 bool classInUse(const WindowClass* windowClass)
 {
     for (auto& [handle, window] : table().windows)

@@ -81,6 +81,9 @@ HWND addWindow(std::unique_ptr<Window> window);
 void removeWindow(HWND window);
 // Every live window in creation order (a copy: windows may go while it is walked).
 std::vector<HWND> allWindows();
+// The same list itself, for walks that send no message and change no window:
+// the per-frame paths use it, as they must not allocate.
+const std::vector<HWND>& liveWindows();
 
 // A fresh value for a USER handle (windows, menus, accelerator tables):
 // multiples of 4 from 0x10010, never reused within the process.

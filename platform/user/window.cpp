@@ -536,17 +536,25 @@ int WINAPI GetWindowTextLengthA(HWND handle)
     return static_cast<int>(SendMessageA(handle, WM_GETTEXTLENGTH, 0, 0));
 }
 
+// The pointer-sized slot at `index` of the window's extra bytes, or null
+// (ERROR_INVALID_INDEX) when it does not fit.
+static unsigned char* extraBytesSlot(Window& window, int index)
+{
+    if (static_cast<size_t>(index) + sizeof(LONG_PTR) > window.extraBytes.size()) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return nullptr;
+    }
+    return &window.extraBytes[static_cast<size_t>(index)];
+}
+
 LONG_PTR WINAPI GetWindowLongPtrA(HWND handle, int index)
 {
     Window* window = findWindowOrFail(handle);
     if (!window) return 0;
     if (index >= 0) {
+        unsigned char* slot = extraBytesSlot(*window, index);
         LONG_PTR value = 0;
-        if (static_cast<size_t>(index) + sizeof value > window->extraBytes.size()) {
-            SetLastError(ERROR_INVALID_INDEX);
-            return 0;
-        }
-        std::memcpy(&value, &window->extraBytes[static_cast<size_t>(index)], sizeof value);
+        if (slot) std::memcpy(&value, slot, sizeof value);
         return value;
     }
     switch (index) {
@@ -566,13 +574,11 @@ LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value)
     Window* window = findWindowOrFail(handle);
     if (!window) return 0;
     if (index >= 0) {
+        unsigned char* slot = extraBytesSlot(*window, index);
         LONG_PTR old = 0;
-        if (static_cast<size_t>(index) + sizeof value > window->extraBytes.size()) {
-            SetLastError(ERROR_INVALID_INDEX);
-            return 0;
-        }
-        std::memcpy(&old, &window->extraBytes[static_cast<size_t>(index)], sizeof old);
-        std::memcpy(&window->extraBytes[static_cast<size_t>(index)], &value, sizeof value);
+        if (!slot) return 0;
+        std::memcpy(&old, slot, sizeof old);
+        std::memcpy(slot, &value, sizeof value);
         return old;
     }
     LONG_PTR old = 0;

@@ -119,10 +119,13 @@ STDMETHODIMP ScriptedDirect3D::EnumAdapterModes(UINT adapter, D3DFORMAT format, 
     return D3DERR_INVALIDCALL;
 }
 
-STDMETHODIMP ScriptedDirect3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE*)
+STDMETHODIMP ScriptedDirect3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode)
 {
     record("GetAdapterDisplayMode", {adapter});
-    return D3DERR_INVALIDCALL;
+    const ScriptedAdapter* scripted = adapterAt(adapter);
+    if (!scripted || !mode || scripted->desktopMode.Format == D3DFMT_UNKNOWN) return D3DERR_INVALIDCALL;
+    *mode = scripted->desktopMode;
+    return D3D_OK;
 }
 
 STDMETHODIMP ScriptedDirect3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,

@@ -22,6 +22,8 @@ struct ScriptedAdapter {
     std::set<std::pair<D3DFORMAT, UINT>> unreadableModes;
     // Device types whose caps can be read, with those caps.
     std::vector<std::pair<D3DDEVTYPE, D3DCAPS9>> caps;
+    // What GetAdapterDisplayMode reports; a Format of D3DFMT_UNKNOWN refuses the call.
+    D3DDISPLAYMODE desktopMode = {};
 };
 
 // Caps of a capable hardware device: transform and lighting, pure device,

@@ -68,6 +68,21 @@ void makeParentFolder(const std::string& path)
 
 }  // namespace
 
+std::vector<unsigned char> encodePng(int width, int height, int bitDepth, int colorType,
+                                     const std::vector<unsigned char>& rows, const std::vector<PngChunk>& chunks)
+{
+    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    std::vector<unsigned char> header;
+    put32(header, static_cast<uint32_t>(width));
+    put32(header, static_cast<uint32_t>(height));
+    header.insert(header.end(), {static_cast<unsigned char>(bitDepth), static_cast<unsigned char>(colorType), 0, 0, 0});
+    chunk(file, "IHDR", header);
+    for (const PngChunk& c : chunks) chunk(file, c.first.c_str(), c.second);
+    chunk(file, "IDAT", storedZlib(rows));
+    chunk(file, "IEND", {});
+    return file;
+}
+
 bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height)
 {
     if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height))
@@ -83,14 +98,7 @@ bool writePng(const std::string& path, const std::vector<uint32_t>& pixels, int 
             raw.push_back(static_cast<unsigned char>(p));
         }
     }
-    std::vector<unsigned char> file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    std::vector<unsigned char> header;
-    put32(header, static_cast<uint32_t>(width));
-    put32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB
-    chunk(file, "IHDR", header);
-    chunk(file, "IDAT", storedZlib(raw));
-    chunk(file, "IEND", {});
+    const std::vector<unsigned char> file = encodePng(width, height, 8, 2, raw);  // 8-bit RGB
     makeParentFolder(path);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;

@@ -7,12 +7,10 @@
 #include <iterator>
 
 #include "tools/rc_compile/ico_decoder.h"
+#include "tools/rc_compile/parser_internal.h"
 
 namespace rc {
-
-namespace {
-
-constexpr uint32_t MaxWord = 0xFFFF;
+namespace parser {
 
 std::string directoryOf(const std::string& path)
 {
@@ -20,7 +18,6 @@ std::string directoryOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// Keywords of the resource language are not case-sensitive.
 bool sameWord(const std::string& text, const char* word)
 {
     return strcasecmp(text.c_str(), word) == 0;
@@ -33,69 +30,15 @@ bool isOneOf(const std::string& text, std::initializer_list<const char*> words)
     return false;
 }
 
-class Parser;
-using StatementFn = bool (Parser::*)(uint32_t id, const Token& at);
+namespace {
 
-struct Statement {
-    const char* keyword;
-    StatementFn parse;
-};
-
-class Parser {
-public:
-    Parser(const std::vector<Token>& tokens, Resources* resources, Diagnostic* diagnostic)
-        : tokens_(tokens), out_(resources), diag_(diagnostic)
-    {
-    }
-
-    bool parse();
-
-    bool parseIcon(uint32_t id, const Token& at);
-    bool parseMenu(uint32_t id, const Token& at);
-    bool parseAccelerators(uint32_t id, const Token& at);
-
-private:
-    const Token& peek(size_t ahead = 0) const
-    {
-        size_t index = pos_ + ahead;
-        return tokens_[index < tokens_.size() ? index : tokens_.size() - 1];
-    }
-    const Token& next()
-    {
-        const Token& token = peek();
-        if (pos_ + 1 < tokens_.size()) ++pos_;
-        return token;
-    }
-    static bool isWord(const Token& t, const char* word) { return t.kind == TokenKind::Identifier && sameWord(t.text, word); }
-    static bool isPunct(const Token& t, char c) { return t.kind == TokenKind::Punct && t.text[0] == c; }
-    static bool isBlockStart(const Token& t) { return isWord(t, "BEGIN") || isPunct(t, '{'); }
-    static bool isBlockEnd(const Token& t) { return isWord(t, "END") || isPunct(t, '}'); }
-
-    bool error(const Token& at, const std::string& message) { return fail(diag_, at.file, at.line, message); }
-    static std::string describe(const Token& t);
-    bool unknownName(const Token& t, const char* what);
-
-    bool expectNumber(const char* what, uint32_t* value);
-    bool expectString(const char* what, std::string* text);
-    bool expectComma(const char* after);
-    bool beginBlock(const std::string& what);
-    void skipMemoryOptions();
-
-    bool parseMenuItems(std::vector<MenuItem>* items, const Token& openedAt, const std::string& what);
-    bool parseMenuOptions(MenuItem* item);
-    bool parseAccelerator(Accelerator* accelerator);
-
-    const std::vector<Token>& tokens_;
-    size_t pos_ = 0;
-    Resources* out_;
-    Diagnostic* diag_;
-};
-
-// One entry per resource type; DIALOG and DIALOGEX are added here.
+// One entry per resource type.
 const Statement statements[] = {
     {"ICON", &Parser::parseIcon},
     {"MENU", &Parser::parseMenu},
     {"ACCELERATORS", &Parser::parseAccelerators},
+    {"DIALOG", &Parser::parseDialog},
+    {"DIALOGEX", &Parser::parseDialogEx},
 };
 
 const Statement* findStatement(const std::string& keyword)
@@ -104,6 +47,8 @@ const Statement* findStatement(const std::string& keyword)
         if (sameWord(keyword, statement.keyword)) return &statement;
     return nullptr;
 }
+
+}  // namespace
 
 std::string Parser::describe(const Token& t)
 {
@@ -391,13 +336,13 @@ bool Parser::parseAccelerator(Accelerator* accelerator)
     return true;
 }
 
-}  // namespace
+}  // namespace parser
 
 bool parseScript(const std::vector<Token>& tokens, Resources* resources, Diagnostic* diagnostic)
 {
     *resources = Resources();
     if (tokens.empty()) return fail(diagnostic, "", 0, "no tokens (tokenizeScript ends every list with End)");
-    Parser parser(tokens, resources, diagnostic);
+    parser::Parser parser(tokens, resources, diagnostic);
     return parser.parse();
 }
 

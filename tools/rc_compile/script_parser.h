@@ -1,7 +1,6 @@
 // Reads the resource statements of a tokenized script into Resources: ICON,
-// MENU and ACCELERATORS, each introduced by a numeric id, as the system's
-// resource compiler reads them. Statements are looked up in a table of
-// keyword and parse function, so DIALOG and DIALOGEX come in as entries.
+// MENU, ACCELERATORS, DIALOG and DIALOGEX, each introduced by a numeric id,
+// as the system's resource compiler reads them.
 // Called by main and by tests. Returns false with a Diagnostic at the
 // offending token for syntax errors, unknown ids or options, duplicate ids,
 // and icon files that are missing or cannot be decoded.

@@ -1,7 +1,7 @@
 // The names a resource script gets from the system headers it includes
 // (<windows.h> and friends): rc_compile has no system headers to read, so this
-// table stands in for them. It holds what our script uses (the VK_ names) and
-// grows with it, e.g. window and control styles once dialogs are compiled.
+// table stands in for them. It holds what our script uses: the VK_ names, the
+// dialog results and the window, dialog and control styles.
 // The lexer asks for it when it meets #include <name>; the parser never does.
 #pragma once
 

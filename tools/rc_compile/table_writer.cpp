@@ -61,6 +61,32 @@ std::string listRef(const char* name, size_t count)
     return count == 0 ? "nullptr, 0" : std::string(name) + ", " + std::to_string(count);
 }
 
+void writeDialogs(const std::vector<Dialog>& dialogs, std::string* out)
+{
+    for (const Dialog& dialog : dialogs) {
+        if (dialog.controls.empty()) continue;
+        *out += "const DialogControlTemplate dialog" + std::to_string(dialog.id) + "_controls[] = {\n";
+        for (const DialogControl& control : dialog.controls)
+            *out += "    {" + cppStringLiteral(control.className) + ", " + cppStringLiteral(control.text) + ", " +
+                    hex32(control.id) + ", " + std::to_string(control.x) + ", " + std::to_string(control.y) + ", " +
+                    std::to_string(control.width) + ", " + std::to_string(control.height) + ", " +
+                    hex32(control.style) + ", " + hex32(control.exStyle) + "},\n";
+        *out += "};\n\n";
+    }
+    if (dialogs.empty()) return;
+    *out += "const DialogTemplate dialogs[] = {\n";
+    for (const Dialog& dialog : dialogs) {
+        const std::string controls = "dialog" + std::to_string(dialog.id) + "_controls";
+        *out += "    {" + std::to_string(dialog.id) + ", " + boolText(dialog.extended) + ", " + std::to_string(dialog.x) +
+                ", " + std::to_string(dialog.y) + ", " + std::to_string(dialog.width) + ", " +
+                std::to_string(dialog.height) + ", " + hex32(dialog.style) + ", " + hex32(dialog.exStyle) + ", " +
+                cppStringLiteral(dialog.caption) + ", " + std::to_string(dialog.pointSize) + ", " +
+                cppStringLiteral(dialog.faceName) + ", " + std::to_string(dialog.weight) + ", " +
+                boolText(dialog.italic) + ", " + listRef(controls.c_str(), dialog.controls.size()) + "},\n";
+    }
+    *out += "};\n\n";
+}
+
 }  // namespace
 
 std::string cppStringLiteral(const std::string& text)
@@ -142,11 +168,14 @@ std::string writeTables(const Resources& resources, const std::string& scriptNam
         out += "};\n\n";
     }
 
+    writeDialogs(resources.dialogs, &out);
+
     out += "}  // namespace\n\n";
     out += "const GeneratedResources generatedResources = {\n";
     out += "    " + listRef("menus", resources.menus.size()) + ",\n";
     out += "    " + listRef("acceleratorTables", resources.accelerators.size()) + ",\n";
     out += "    " + listRef("icons", resources.icons.size()) + ",\n";
+    out += "    " + listRef("dialogs", resources.dialogs.size()) + ",\n";
     out += "};\n\n}  // namespace platform\n";
     return out;
 }

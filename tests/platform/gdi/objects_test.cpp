@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -162,6 +163,68 @@ TEST(GdiHandles, StaleNullAndBadArgumentsFailCleanly) {
     SetBkColor(canvas.dc, RGB(1, 2, 3));
     ASSERT_TRUE(ExtTextOutA(canvas.dc, 0, 0, ETO_OPAQUE, &all, "", 0, nullptr));
     EXPECT_EQ(canvas.at(3, 3), 0x00010203u);
+}
+
+// Reads a bitmap as top-down 32-bit rows.
+std::vector<uint32_t> rowsOf(HBITMAP bitmap, int w, int h) {
+    std::vector<uint32_t> out(size_t(w) * h);
+    BITMAPINFO info = info32(w, -h);
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(GetDIBits(dc, bitmap, 0, h, out.data(), &info, DIB_RGB_COLORS), h);
+    DeleteDC(dc);
+    return out;
+}
+
+TEST(GdiIcons, CreateIconIndirectKeepsTheBitmapsItWasGiven) {
+    // A 16 x 2 monochrome mask: AND row 0 of alternating bits, XOR row 1 all set.
+    const BYTE monoBits[] = {0xAA, 0xAA, 0xFF, 0xFF};
+    HBITMAP monoMask = CreateBitmap(16, 2, 1, 1, monoBits);
+    ASSERT_NE(monoMask, nullptr);
+    ICONINFO in = {FALSE, 3, 1, monoMask, nullptr};
+    HICON mono = CreateIconIndirect(&in);
+    ASSERT_NE(mono, nullptr);
+    ASSERT_TRUE(DeleteObject(monoMask)) << "the icon holds a copy";
+    ICONINFO out = {};
+    ASSERT_TRUE(GetIconInfo(mono, &out));
+    EXPECT_FALSE(out.fIcon);
+    EXPECT_EQ(out.xHotspot, 3u);
+    EXPECT_EQ(out.yHotspot, 1u);
+    EXPECT_EQ(out.hbmColor, nullptr) << "a monochrome icon has no colour bitmap";
+    BITMAP bm = {};
+    ASSERT_EQ(GetObjectA(out.hbmMask, sizeof bm, &bm), int(sizeof bm));
+    EXPECT_EQ(bm.bmWidth, 16);
+    EXPECT_EQ(bm.bmHeight, 2);
+    std::vector<uint32_t> mask = rowsOf(out.hbmMask, 16, 2);
+    for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(mask[x] & 0xFFFFFF, x % 2 == 0 ? 0xFFFFFFu : 0u) << x;
+        EXPECT_EQ(mask[16 + x] & 0xFFFFFF, 0xFFFFFFu) << x;
+    }
+    DeleteObject(out.hbmMask);
+    EXPECT_TRUE(DestroyIcon(mono));
+
+    const uint32_t colours[4] = {0x00102030, 0x00405060, 0x00708090, 0x00A0B0C0};
+    const BYTE colourMaskBits[] = {0x40, 0x00, 0x00, 0x00};  // (1, 0) transparent
+    HBITMAP colourBitmap = CreateBitmap(2, 2, 1, 32, colours);
+    HBITMAP colourMask = CreateBitmap(2, 2, 1, 1, colourMaskBits);
+    ICONINFO colourIn = {FALSE, 0, 0, colourMask, colourBitmap};
+    HICON colour = CreateIconIndirect(&colourIn);
+    ASSERT_NE(colour, nullptr);
+    DeleteObject(colourBitmap);
+    DeleteObject(colourMask);
+    ASSERT_TRUE(GetIconInfo(colour, &out));
+    ASSERT_NE(out.hbmColor, nullptr);
+    std::vector<uint32_t> pixels = rowsOf(out.hbmColor, 2, 2);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(pixels[i] & 0xFFFFFF, colours[i]) << i;
+    mask = rowsOf(out.hbmMask, 2, 2);
+    EXPECT_EQ(mask[0] & 0xFFFFFF, 0u);
+    EXPECT_EQ(mask[1] & 0xFFFFFF, 0xFFFFFFu);
+    DeleteObject(out.hbmMask);
+    DeleteObject(out.hbmColor);
+    EXPECT_TRUE(DestroyIcon(colour));
+
+    ICONINFO noMask = {TRUE, 0, 0, nullptr, nullptr};
+    EXPECT_EQ(CreateIconIndirect(&noMask), nullptr);
 }
 
 }  // namespace

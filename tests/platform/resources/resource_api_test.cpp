@@ -1,11 +1,12 @@
 // The Windows build's resources through the real API under Wine: the compiled
-// script loads as the menu bar, accelerator table and icon the program asks
-// for, holding what the Linux tables hold (both compare with
-// expected_resources.h and the committed .ico).
+// script loads as the menu bar, accelerator table, icon and dialog template
+// the program asks for, holding what the Linux tables hold (both compare
+// with expected_resources.h and the committed .ico).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,64 @@ namespace {
 HINSTANCE self()
 {
     return GetModuleHandle(nullptr);
+}
+
+// Reads the extended dialog template the resource compiler wrote
+// (DLGTEMPLATEEX and its DLGITEMTEMPLATEEX entries, as documented).
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    bool ok() const { return ok_; }
+    template <typename T>
+    T read()
+    {
+        T value{};
+        if (at_ + sizeof value > size_) {
+            ok_ = false;
+            return value;
+        }
+        std::memcpy(&value, data_ + at_, sizeof value);
+        at_ += sizeof value;
+        return value;
+    }
+    // A name or ordinal: 0xFFFF then a 16-bit value, or a UTF-16 string
+    // (ASCII here). `ordinal` is 0 for a string.
+    std::string nameOrOrdinal(WORD* ordinal)
+    {
+        *ordinal = 0;
+        WORD first = read<WORD>();
+        if (first == 0xFFFF) {
+            *ordinal = read<WORD>();
+            return std::string();
+        }
+        std::string text;
+        for (WORD c = first; c != 0 && ok_; c = read<WORD>()) text += static_cast<char>(c);
+        return text;
+    }
+    std::string string()
+    {
+        WORD ordinal = 0;
+        return nameOrOrdinal(&ordinal);
+    }
+    void alignToDword() { at_ = (at_ + 3) & ~size_t(3); }
+    void skip(size_t bytes) { at_ += bytes; }
+
+private:
+    const BYTE* data_;
+    size_t size_;
+    size_t at_ = 0;
+    bool ok_ = true;
+};
+
+// The predefined class atoms of dialog items.
+const char* classOfAtom(WORD atom)
+{
+    switch (atom) {
+    case 0x0080: return "Button";
+    case 0x0082: return "Static";
+    case 0x0085: return "ComboBox";
+    default: return "?";
+    }
 }
 
 std::string menuString(HMENU menu, UINT position)
@@ -121,6 +180,56 @@ TEST(IconResource, LoadsEachSizeOfTheIconFile)
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
     }
+}
+
+TEST(DialogResource, HoldsTheSettingsDialogOfTheScriptInTabOrder)
+{
+    HRSRC found = FindResourceA(self(), MAKEINTRESOURCEA(IDD_SELECTDEVICE), MAKEINTRESOURCEA(5));  // RT_DIALOG
+    ASSERT_NE(found, nullptr) << GetLastError();
+    HGLOBAL loaded = LoadResource(self(), found);
+    ASSERT_NE(loaded, nullptr);
+    TemplateReader in(static_cast<const BYTE*>(LockResource(loaded)), SizeofResource(self(), found));
+    EXPECT_EQ(in.read<WORD>(), 1);       // dlgVer
+    EXPECT_EQ(in.read<WORD>(), 0xFFFF);  // signature: extended
+    in.read<DWORD>();                    // helpID
+    EXPECT_EQ(in.read<DWORD>(), 0u);     // exStyle
+    EXPECT_EQ(in.read<DWORD>(), expected::dialogStyle);
+    const WORD count = in.read<WORD>();
+    EXPECT_EQ(in.read<SHORT>(), 0);
+    EXPECT_EQ(in.read<SHORT>(), 0);
+    EXPECT_EQ(in.read<SHORT>(), expected::dialogWidth);
+    EXPECT_EQ(in.read<SHORT>(), expected::dialogHeight);
+    EXPECT_EQ(in.string(), "");  // no menu
+    EXPECT_EQ(in.string(), "");  // the system's dialog class
+    EXPECT_EQ(in.string(), expected::dialogCaption);
+    EXPECT_EQ(in.read<WORD>(), expected::dialogPointSize);
+    in.read<WORD>();  // weight
+    in.read<BYTE>();  // italic
+    in.read<BYTE>();  // charset
+    EXPECT_EQ(in.string(), expected::dialogFace);
+    ASSERT_EQ(count, expected::dialogControlCount);
+    for (size_t i = 0; i < expected::dialogControlCount && in.ok(); ++i) {
+        const expected::DialogItem& want = expected::dialogControls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " " + want.text);
+        in.alignToDword();
+        in.read<DWORD>();  // helpID
+        EXPECT_EQ(in.read<DWORD>(), 0u);
+        EXPECT_EQ(in.read<DWORD>(), expected::controlStyle(want));
+        EXPECT_EQ(in.read<SHORT>(), want.x);
+        EXPECT_EQ(in.read<SHORT>(), want.y);
+        EXPECT_EQ(in.read<SHORT>(), want.width);
+        EXPECT_EQ(in.read<SHORT>(), want.height);
+        EXPECT_EQ(static_cast<int>(in.read<DWORD>()), want.id);
+        // An atom, or the class name of a CONTROL statement (class names
+        // know no case; the compiler may write it in capitals).
+        WORD atom = 0;
+        const std::string name = in.nameOrOrdinal(&atom);
+        const std::string found = atom ? classOfAtom(atom) : name;
+        EXPECT_EQ(lstrcmpiA(found.c_str(), expected::className(want.kind)), 0) << found;
+        EXPECT_EQ(in.string(), want.text);
+        in.skip(in.read<WORD>());  // creation data
+    }
+    EXPECT_TRUE(in.ok());
 }
 
 TEST(ResourceLookup, AnIdOfAnotherKindIsNotFound)

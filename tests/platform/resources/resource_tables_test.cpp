@@ -1,6 +1,7 @@
 // The tables the Linux build compiled from resources/quorvane31.rc hold what
-// the script says: the menu bar, the accelerators, and the icon's pixels as
-// the .ico file has them (read here by its own small reader).
+// the script says: the menu bar, the accelerators, the settings dialog's
+// template, and the icon's pixels as the .ico file has them (read here by
+// its own small reader).
 #include "platform/resources/resource_tables.h"
 
 #include <gtest/gtest.h>
@@ -89,10 +90,41 @@ TEST(IconTable, HoldsThePixelsOfTheIconFileLargestFirst)
     }
 }
 
+TEST(DialogTable, HoldsTheSettingsDialogOfTheScriptInTabOrder)
+{
+    const platform::DialogTemplate* dialog = platform::findDialogTemplate(IDD_SELECTDEVICE);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->style, expected::dialogStyle);
+    EXPECT_EQ(dialog->x, 0);
+    EXPECT_EQ(dialog->y, 0);
+    EXPECT_EQ(dialog->width, expected::dialogWidth);
+    EXPECT_EQ(dialog->height, expected::dialogHeight);
+    EXPECT_STREQ(dialog->caption, expected::dialogCaption);
+    EXPECT_EQ(dialog->pointSize, expected::dialogPointSize);
+    EXPECT_STREQ(dialog->faceName, expected::dialogFace);
+    ASSERT_EQ(dialog->controlCount, expected::dialogControlCount);
+    for (size_t i = 0; i < expected::dialogControlCount; ++i) {
+        const expected::DialogItem& want = expected::dialogControls[i];
+        const platform::DialogControlTemplate& control = dialog->controls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " " + want.text);
+        EXPECT_STREQ(control.className, expected::className(want.kind));
+        EXPECT_STREQ(control.text, want.text);
+        // -1 as the extended template stores it.
+        EXPECT_EQ(static_cast<int>(control.id), want.id);
+        EXPECT_EQ(control.x, want.x);
+        EXPECT_EQ(control.y, want.y);
+        EXPECT_EQ(control.width, want.width);
+        EXPECT_EQ(control.height, want.height);
+        EXPECT_EQ(control.style, expected::controlStyle(want));
+        EXPECT_EQ(control.exStyle, 0u);
+    }
+}
+
 TEST(ResourceLookup, AnIdTheScriptDoesNotDefineForThatKindGivesNull)
 {
     EXPECT_EQ(platform::findMenuTemplate(IDR_MAIN_ACCEL), nullptr);
     EXPECT_EQ(platform::findAcceleratorTemplate(IDR_MAIN_MENU), nullptr);
     EXPECT_EQ(platform::findIconTemplate(IDR_MAIN_MENU), nullptr);
     EXPECT_EQ(platform::findMenuTemplate(0), nullptr);
+    EXPECT_EQ(platform::findDialogTemplate(IDR_MAIN_MENU), nullptr);
 }

@@ -1,4 +1,4 @@
-#include "framework/media_search.h"
+#include "render/media_search.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/framework/media_folder.h"
+#include "tests/render/media_folder.h"
 
 namespace {
 
-using frameworktest::MediaFolder;
+using rendertest::MediaFolder;
 
 const HRESULT FileNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 
@@ -90,33 +90,6 @@ TEST_F(MediaSearch, NameFoundNowhere)
         EXPECT_STREQ(path, "NoSuchModel.x");
         EXPECT_EQ(std::string(root).substr(std::strlen(root) - 7), "\\Media\\");
     }
-}
-
-TEST(CopyBounded, CopiesPadsAndAlwaysTerminates)
-{
-    char dest[8];
-    std::memset(dest, '#', sizeof dest);
-    EXPECT_EQ(copyBounded(dest, "abc", 8), S_OK);
-    EXPECT_STREQ(dest, "abc");
-    for (int i = 3; i < 8; ++i) EXPECT_EQ(dest[i], '\0') << "padded at " << i;
-
-    EXPECT_EQ(copyBounded(dest, "abcdefghij", 8), S_OK);
-    EXPECT_STREQ(dest, "abcdefg");
-
-    std::memset(dest, '#', sizeof dest);
-    EXPECT_EQ(copyBounded(dest, "anything", 1), S_OK);
-    EXPECT_EQ(dest[0], '\0');
-    EXPECT_EQ(dest[1], '#') << "nothing past the capacity";
-}
-
-TEST(CopyBounded, BadArgumentsLeaveTheDestinationAlone)
-{
-    char dest[4] = "old";
-    EXPECT_EQ(copyBounded(nullptr, "x", 4), E_INVALIDARG);
-    EXPECT_EQ(copyBounded(dest, nullptr, 4), E_INVALIDARG);
-    EXPECT_EQ(copyBounded(dest, "x", 0), E_INVALIDARG);
-    EXPECT_EQ(copyBounded(dest, "x", -5), E_INVALIDARG);
-    EXPECT_STREQ(dest, "old");
 }
 
 }  // namespace

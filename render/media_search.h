@@ -1,8 +1,7 @@
 // The media-file search: turns a bare model or texture name into the path of
 // an existing file by trying the name as given (made absolute), its bare file
 // name in the current directory, then the SDK media root from the registry
-// followed by "\Media\". Also the bounded, always terminated string copy the
-// framework and the mesh object use. Called by the game's model loading, the
+// followed by "\Media\". Called by the game's model loading, the
 // mesh object and the statistics text. Failures are HRESULTs: E_INVALIDARG for
 // bad arguments or a result that does not fit, E_FAIL when the full path does
 // not fit or the registry has no media root, and 0x80070002 when the file is
@@ -11,6 +10,9 @@
 #pragma once
 
 #include <windows.h>
+
+// copyBounded sits below render and display, which both use it.
+#include "common/bounded_copy.h"
 
 // S_OK with the path of the file found in `path`. Not found: `fileName`, cut
 // to fit, and HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND). Callers load from
@@ -21,8 +23,3 @@ HRESULT locateMediaFile(char* path, int capacity, const char* fileName);
 // E_FAIL, `path` "", when the key or value is missing or longer than
 // `capacity`; E_INVALIDARG, `path` the bare root, when the suffix does not fit.
 HRESULT mediaRootFromRegistry(char* path, int capacity);
-
-// strncpy for `capacity` characters (shorter sources are padded with
-// terminators), then dest[capacity - 1] forced to the terminator. E_INVALIDARG,
-// dest untouched, for null pointers or a capacity below 1.
-HRESULT copyBounded(char* dest, const char* src, int capacity);

@@ -1,4 +1,4 @@
-#include "framework/media_search.h"
+#include "render/media_search.h"
 
 #include <cstring>
 
@@ -20,17 +20,6 @@ bool fileOpens(const char* name)
 }
 
 }  // namespace
-
-HRESULT copyBounded(char* dest, const char* src, int capacity)
-{
-    if (dest == nullptr || src == nullptr || capacity < 1) return E_INVALIDARG;
-    // strncpy for capacity characters with the last forced to the terminator,
-    // written out so that src is never read past what is copied.
-    int copied = 0;
-    for (; copied < capacity - 1 && src[copied] != '\0'; ++copied) dest[copied] = src[copied];
-    std::memset(dest + copied, 0, static_cast<size_t>(capacity - copied));
-    return S_OK;
-}
 
 HRESULT mediaRootFromRegistry(char* path, int capacity)
 {

@@ -1,6 +1,6 @@
 // The third try of the media search, through the Linux layer's registry seam:
 // the test chooses the SDK media root, or that there is none.
-#include "framework/media_search.h"
+#include "render/media_search.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/kernel/data_root.h"
-#include "tests/framework/media_folder.h"
+#include "tests/render/media_folder.h"
 
 namespace {
 
-using frameworktest::MediaFolder;
+using rendertest::MediaFolder;
 
 const HRESULT FileNotFound = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 

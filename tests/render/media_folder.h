@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-namespace frameworktest {
+namespace rendertest {
 
 class MediaFolder {
 public:
@@ -69,4 +69,4 @@ private:
     bool entered_ = false;
 };
 
-}  // namespace frameworktest
+}  // namespace rendertest

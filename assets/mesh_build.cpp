@@ -1,0 +1,254 @@
+#include "assets/mesh_build.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kNone = 0xFFFFFFFF;
+
+struct Placement {
+    uint32_t mesh;
+    D3DXMATRIX world;
+};
+
+// Depth first, parents before children: World = Local × World(parent).
+void placeMeshes(const XDocument& doc, uint32_t frame, const D3DXMATRIX& parent, unsigned depth,
+                 std::vector<Placement>* out) {
+    const XFrame& f = doc.frames[frame];
+    D3DXMATRIX world = frame == 0 ? parent : f.local * parent;
+    for (uint32_t m : f.meshes) out->push_back({m, world});
+    // The parser bounds the depth; the check keeps this safe on its own.
+    if (depth > kMaxXNesting + 1) return;
+    for (uint32_t child : f.children) placeMeshes(doc, child, world, depth + 1, out);
+}
+
+struct Normal3 {
+    float x, y, z;
+};
+
+Normal3 normalised(Normal3 n) {
+    float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (!(length > 0) || !std::isfinite(length)) return {0, 0, 0};
+    return {n.x / length, n.y / length, n.z / length};
+}
+
+// The normal transform of a placement: the inverse transpose of the upper
+// 3×3, up to a positive factor (the cofactors, signed by the determinant).
+struct NormalTransform {
+    float m[3][3];
+    bool mirrors;
+
+    explicit NormalTransform(const D3DXMATRIX& w) {
+        auto a = [&](int r, int c) { return w.m[r][c]; };
+        float cof[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) {
+                int r1 = (r + 1) % 3, r2 = (r + 2) % 3, c1 = (c + 1) % 3, c2 = (c + 2) % 3;
+                cof[r][c] = a(r1, c1) * a(r2, c2) - a(r1, c2) * a(r2, c1);
+            }
+        float det = a(0, 0) * cof[0][0] + a(0, 1) * cof[0][1] + a(0, 2) * cof[0][2];
+        mirrors = det < 0;
+        float sign = mirrors ? -1.0f : 1.0f;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) m[r][c] = cof[r][c] * sign;
+    }
+
+    Normal3 apply(Normal3 n) const {
+        return normalised({n.x * m[0][0] + n.y * m[1][0] + n.z * m[2][0], n.x * m[0][1] + n.y * m[1][1] + n.z * m[2][1],
+                           n.x * m[0][2] + n.y * m[1][2] + n.z * m[2][2]});
+    }
+};
+
+bool sameMaterial(const XMaterial& a, const XMaterial& b) {
+    return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
+}
+
+class Builder {
+public:
+    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out) {}
+
+    HRESULT build() {
+        D3DXMATRIX identity;
+        D3DXMatrixTranslation(&identity, 0, 0, 0);
+        std::vector<Placement> placements;
+        placeMeshes(doc_, 0, identity, 0, &placements);
+
+        uint64_t triangles = 0, vertices = 0;
+        bool normals = false, texCoords = false;
+        for (const Placement& p : placements) {
+            const XMesh& m = doc_.meshes[p.mesh];
+            uint64_t meshTriangles = 0;
+            for (uint32_t n : m.cornerCounts)
+                if (n >= 3) meshTriangles += n - 2;
+            if (meshTriangles == 0) continue;
+            triangles += meshTriangles;
+            vertices += m.hasNormals ? m.corners.size() : m.vertexCount;
+            normals |= m.hasNormals;
+            texCoords |= m.hasTexCoords;
+            if (triangles > kMaxBuiltElements || vertices > kMaxBuiltElements) return D3DXFERR_BADARRAYSIZE;
+        }
+        if (triangles == 0) return E_FAIL;
+
+        out_.fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (texCoords ? D3DFVF_TEX1 : 0);
+        out_.stride = D3DXGetFVFVertexSize(out_.fvf);
+        normals_ = normals;
+        texCoords_ = texCoords;
+        out_.vertices.reserve(size_t(vertices) * out_.stride);
+        out_.indices.reserve(size_t(triangles) * 3);
+        out_.attributes.reserve(size_t(triangles));
+        materialIds_.assign(doc_.materials.size(), kNone);
+        for (const Placement& p : placements) addMesh(doc_.meshes[p.mesh], p.world);
+        out_.vertexCount = static_cast<DWORD>(out_.vertices.size() / out_.stride);
+        return S_OK;
+    }
+
+private:
+    uint32_t materialId(const XMaterial& material) {
+        for (size_t i = 0; i < out_.materials.size(); ++i)
+            if (sameMaterial(out_.materials[i], material)) return static_cast<uint32_t>(i);
+        out_.materials.push_back(material);
+        return static_cast<uint32_t>(out_.materials.size() - 1);
+    }
+
+    uint32_t documentMaterialId(uint32_t index) {
+        if (materialIds_[index] == kNone) materialIds_[index] = materialId(doc_.materials[index]);
+        return materialIds_[index];
+    }
+
+    uint32_t defaultMaterialId() {
+        if (defaultId_ == kNone) {
+            XMaterial fallback;
+            fallback.material = defaultXMaterial();
+            defaultId_ = materialId(fallback);
+        }
+        return defaultId_;
+    }
+
+    // Smooth normals for a mesh without its own, when others in the file have
+    // them: the area-weighted sum of the faces around each vertex.
+    std::vector<Normal3> smoothNormals(const XMesh& m) const {
+        std::vector<Normal3> sum(m.vertexCount, Normal3{0, 0, 0});
+        size_t at = 0;
+        for (uint32_t n : m.cornerCounts) {
+            for (uint32_t k = 1; k + 1 < n; ++k) {
+                const float* a = &m.positions[size_t(m.corners[at]) * 3];
+                const float* b = &m.positions[size_t(m.corners[at + k]) * 3];
+                const float* c = &m.positions[size_t(m.corners[at + k + 1]) * 3];
+                float e1[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+                float e2[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+                // Left-handed, clockwise front faces: e1 × e2 points out.
+                Normal3 face = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                e1[0] * e2[1] - e1[1] * e2[0]};
+                for (uint32_t corner : {m.corners[at], m.corners[at + k], m.corners[at + k + 1]}) {
+                    sum[corner].x += face.x;
+                    sum[corner].y += face.y;
+                    sum[corner].z += face.z;
+                }
+            }
+            at += n;
+        }
+        for (Normal3& n : sum) n = normalised(n);
+        return sum;
+    }
+
+    uint32_t emitVertex(const XMesh& m, const D3DXMATRIX& w, const NormalTransform& nt, uint32_t position,
+                        Normal3 normal) {
+        float vertex[8];
+        const float* p = &m.positions[size_t(position) * 3];
+        vertex[0] = p[0] * w.m[0][0] + p[1] * w.m[1][0] + p[2] * w.m[2][0] + w.m[3][0];
+        vertex[1] = p[0] * w.m[0][1] + p[1] * w.m[1][1] + p[2] * w.m[2][1] + w.m[3][1];
+        vertex[2] = p[0] * w.m[0][2] + p[1] * w.m[1][2] + p[2] * w.m[2][2] + w.m[3][2];
+        size_t floats = 3;
+        if (normals_) {
+            Normal3 n = nt.apply(normal);
+            vertex[floats++] = n.x;
+            vertex[floats++] = n.y;
+            vertex[floats++] = n.z;
+        }
+        if (texCoords_) {
+            vertex[floats++] = m.hasTexCoords ? m.texCoords[size_t(position) * 2] : 0.0f;
+            vertex[floats++] = m.hasTexCoords ? m.texCoords[size_t(position) * 2 + 1] : 0.0f;
+        }
+        const uint8_t* bytes = reinterpret_cast<const uint8_t*>(vertex);
+        out_.vertices.insert(out_.vertices.end(), bytes, bytes + floats * sizeof(float));
+        return static_cast<uint32_t>(out_.vertices.size() / out_.stride - 1);
+    }
+
+    void addMesh(const XMesh& m, const D3DXMATRIX& w) {
+        // A mesh without a triangle adds nothing, not even its vertices.
+        if (std::none_of(m.cornerCounts.begin(), m.cornerCounts.end(), [](uint32_t n) { return n >= 3; })) return;
+        const NormalTransform nt(w);
+        std::vector<Normal3> smooth;
+        if (normals_ && !m.hasNormals) smooth = smoothNormals(m);
+
+        // With normals, one output vertex per (position, normal) pair in
+        // order of first use: a chain per position.
+        std::vector<uint32_t> first(m.hasNormals ? m.vertexCount : 0, kNone);
+        std::vector<uint32_t> next, normalOf;
+        // Without normals the file's vertices are kept as they are numbered,
+        // used or not.
+        base_ = static_cast<uint32_t>(out_.vertices.size() / out_.stride);
+        if (!m.hasNormals) {
+            for (uint32_t v = 0; v < m.vertexCount; ++v) emitVertex(m, w, nt, v, normals_ ? smooth[v] : Normal3{0, 0, 0});
+        }
+        auto vertexFor = [&](size_t corner) -> uint32_t {
+            uint32_t position = m.corners[corner];
+            if (!m.hasNormals) return base_ + position;
+            uint32_t normal = m.cornerNormals[corner];
+            for (uint32_t v = first[position]; v != kNone; v = next[v - base_])
+                if (normalOf[v - base_] == normal) return v;
+            const float* src = &m.normals[size_t(normal) * 3];
+            uint32_t v = emitVertex(m, w, nt, position, Normal3{src[0], src[1], src[2]});
+            next.push_back(first[position]);
+            normalOf.push_back(normal);
+            first[position] = v;
+            return v;
+        };
+
+        size_t at = 0;
+        for (size_t f = 0; f < m.cornerCounts.size(); ++f) {
+            uint32_t n = m.cornerCounts[f];
+            if (n >= 3) {
+                uint32_t attribute = m.hasMaterialList ? documentMaterialId(m.materials[m.polygonMaterials[f]])
+                                                       : defaultMaterialId();
+                uint32_t v0 = vertexFor(at);
+                uint32_t previous = vertexFor(at + 1);
+                for (uint32_t k = 2; k < n; ++k) {
+                    uint32_t current = vertexFor(at + k);
+                    // A mirroring transform turns the winding; swap it back.
+                    uint32_t tri[3] = {v0, nt.mirrors ? current : previous, nt.mirrors ? previous : current};
+                    out_.indices.insert(out_.indices.end(), tri, tri + 3);
+                    out_.attributes.push_back(attribute);
+                    previous = current;
+                }
+            }
+            at += n;
+        }
+    }
+
+    const XDocument& doc_;
+    MeshContent& out_;
+    bool normals_ = false, texCoords_ = false;
+    std::vector<uint32_t> materialIds_;
+    uint32_t defaultId_ = kNone;
+    uint32_t base_ = 0;
+};
+
+}  // namespace
+
+D3DMATERIAL9 defaultXMaterial() {
+    D3DMATERIAL9 m{};
+    m.Diffuse = D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.0f};
+    m.Specular = m.Diffuse;
+    return m;
+}
+
+HRESULT buildMeshContent(const XDocument& doc, MeshContent* out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    MeshContent content;
+    HRESULT result = Builder(doc, &content).build();
+    if (SUCCEEDED(result)) *out = std::move(content);
+    return result;
+}

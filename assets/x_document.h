@@ -1,0 +1,62 @@
+// What the .x text parser keeps of a file: the meshes with their side tables,
+// the materials, and the frame tree with each frame's own transform. Plain
+// data, filled by parseXText and read by the mesh builder. Every index in it
+// has been checked against the table it points into.
+#pragma once
+
+#include "math/d3dx_mesh.h"
+#include "math/vector_matrix.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct XMaterial {
+    D3DMATERIAL9 material{};
+    std::string textureFile;  // empty: no texture
+};
+
+struct XMesh {
+    uint32_t vertexCount = 0;
+    std::vector<float> positions;        // 3 per vertex
+    std::vector<uint32_t> cornerCounts;  // per polygon
+    std::vector<uint32_t> corners;       // vertex indices, polygon after polygon
+
+    bool hasNormals = false;
+    std::vector<float> normals;          // 3 per normal
+    std::vector<uint32_t> cornerNormals; // parallel to `corners`
+
+    bool hasTexCoords = false;
+    std::vector<float> texCoords;        // 2 per vertex
+
+    bool hasColors = false;
+    std::vector<D3DCOLORVALUE> colors;   // per vertex; white where the file names none
+
+    bool hasMaterialList = false;
+    std::vector<uint32_t> materials;     // the list's entries, as XDocument::materials indices
+    std::vector<uint32_t> polygonMaterials;  // per polygon, an index into `materials`
+};
+
+struct XFrame {
+    D3DXMATRIX local;                  // identity unless the frame has a FrameTransformMatrix
+    std::vector<uint32_t> meshes;      // XDocument::meshes indices, once per occurrence
+    std::vector<uint32_t> children;    // XDocument::frames indices
+};
+
+struct XDocument {
+    std::vector<XMesh> meshes;
+    std::vector<XMaterial> materials;
+    std::vector<XFrame> frames;        // frames[0] holds the file's top-level meshes and frames
+};
+
+// Frames and the objects inside them nest no deeper than this; deeper files
+// are refused rather than risking the stack.
+constexpr unsigned kMaxXNesting = 64;
+
+// Parses a whole .x file held in memory. Failures: D3DXFERR_BADFILETYPE for
+// anything but a text file (binary and compressed ones included),
+// D3DXFERR_BADFILEVERSION, D3DXFERR_BADFILEFLOATSIZE, D3DXFERR_PARSEERROR for
+// malformed or truncated text and too deep nesting, D3DXFERR_BADVALUE for a
+// count or index that does not fit its table, D3DXFERR_BADDATAREFERENCE for a
+// reference to an object not defined before it. `out` is filled on success only.
+HRESULT parseXText(const char* data, size_t size, XDocument* out);

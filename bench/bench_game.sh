@@ -1,0 +1,221 @@
+#!/bin/bash
+# The real game at 500 x 375 under a private Xvfb with Mesa's software OpenGL,
+# ours against the Windows build under Wine, on the same display in the same
+# run: frames per second, the CPU time a frame costs, and the time from
+# process start to the first presented frame. Runs of the two alternate, so
+# that load on the machine falls on both alike. Both builds count presented
+# frames through the framework's frame report (framework/frame_report.h); the
+# game sits at its start scene, redrawn without pause (the windowed
+# presentation interval is immediate).
+#
+# Wall-clock frame rates follow whatever else the machine runs; the CPU time
+# per frame (the game's process with all its threads, the X server, and for
+# Wine every process of its prefix, the Wine server among them) does much
+# less, and its ratio is the one to trust on a busy machine.
+#
+#   bench_game.sh LINUX_EXE WINDOWS_EXE WORK_DIR
+# WORK_DIR keeps the Wine prefix between runs. Without WINDOWS_EXE only our
+# half runs. Q31_BENCH_RUNS (default 3): measured runs of each after one
+# warm-up run; Q31_BENCH_SECONDS (default 5): measured after 2 s of drawing.
+set -u
+
+if [ $# -ne 3 ]; then
+    echo "usage: $0 LINUX_EXE WINDOWS_EXE WORK_DIR" >&2
+    exit 2
+fi
+linux_exe=$1
+windows_exe=$2
+work_dir=$3
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+runs=${Q31_BENCH_RUNS:-3}
+seconds=${Q31_BENCH_SECONDS:-5}
+warmup=2
+
+if [ -z "${Q31_BENCH_DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" env Q31_BENCH_DISPLAY=1 "$0" "$@"
+fi
+export LIBGL_ALWAYS_SOFTWARE=1 SDL_VIDEODRIVER=x11
+
+if [ ! -x "$linux_exe" ]; then
+    echo "bench_game: $linux_exe is missing; build the target quorvane31" >&2
+    exit 1
+fi
+wine_half=1
+if [ ! -f "$windows_exe" ]; then
+    wine_half=0
+    echo "bench_game: $windows_exe is missing, so the Wine half is skipped (make build-windows builds it)"
+fi
+
+mkdir -p "$work_dir"
+scratch=$(mktemp -d)
+prefix=$work_dir/wineprefix
+cleanup() {
+    [ "$wine_half" = 1 ] && WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+tick_ms=$(awk -v hz="$(getconf CLK_TCK)" 'BEGIN { print 1000 / hz }')
+xvfb_pid=""
+for p in /proc/[0-9]*; do
+    if [ "$(cat "$p/comm" 2>/dev/null)" = Xvfb ] && tr '\0' '\n' <"$p/cmdline" 2>/dev/null | grep -qx "$DISPLAY"; then
+        xvfb_pid=${p#/proc/}
+    fi
+done
+
+# The processes whose CPU time a frame costs: the X server, the game $1 and,
+# for Wine, every process of the bench's prefix.
+processes_of() {
+    echo "$xvfb_pid" "$1"
+    if [ "$2" = wine ]; then
+        grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
+    fi
+}
+
+# Clock ticks of user and system time of the processes $1; the name field
+# may hold spaces, so fields are counted from its closing parenthesis.
+cpu_ticks() {
+    local p
+    for p in $1; do sed 's/.*) //' "/proc/$p/stat" 2>/dev/null; done | awk '{ sum += $12 + $13 } END { print sum + 0 }'
+}
+
+# The last "frames N T" line of report $1 once its T reaches $2; waits up to
+# 30 s while process $3 lives.
+frames_line_from() {
+    local end=$(($(date +%s) + 30)) line
+    while [ "$(date +%s)" -le "$end" ]; do
+        line=$(tail -n 1 "$1")
+        if [ "${line%% *}" = frames ] && [ "${line##* }" -ge "$2" ]; then
+            echo "${line#frames }"
+            return 0
+        fi
+        kill -0 "$3" 2>/dev/null || return 1
+        sleep 0.02
+    done
+    return 1
+}
+
+# Closes the game with Escape as a player would; kills it after 10 s (with
+# SIGKILL: the layer's SDL turns SIGTERM into an event the game ignores).
+close_game() {
+    local pid=$1 window
+    window=$(xdotool search --onlyvisible --name '^Quorvane31$' 2>/dev/null | head -1)
+    if [ -n "$window" ]; then
+        xdotool windowfocus --sync "$window" 2>/dev/null
+        xdotool key --window "$window" Escape 2>/dev/null
+    fi
+    for _ in $(seq 1 100); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid"
+    echo "bench_game: the game did not close on Escape; killed" >&2
+    return 1
+}
+
+# run_once LABEL REPORT_AS_THE_PROGRAM_NAMES_IT DIRECTORY COMMAND...: one
+# launch; prints "STARTUP_MS FPS CPU_MS_PER_FRAME" or "failed".
+run_once() {
+    local label=$1 report_name=$2 directory=$3
+    shift 3
+    local report=$scratch/report.txt log=$scratch/$label.log start pid first a b cpu_a cpu_b pids
+    rm -f "$report"
+    start=$(date +%s%6N)
+    (cd "$directory" && Q31_FRAME_REPORT=$report_name exec "$@") >"$log" 2>&1 &
+    pid=$!
+    for _ in $(seq 1 1200); do
+        first=$(awk '$1 == "first" { print $2 }' "$report" 2>/dev/null)
+        [ -n "$first" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ -n "$first" ] && a=$(frames_line_from "$report" $((first + warmup * 1000000)) "$pid"); then
+        pids=$(processes_of "$pid" "$label" | sort -u | tr '\n' ' ')
+        cpu_a=$(cpu_ticks "$pids")
+        if b=$(frames_line_from "$report" $((${a#* } + seconds * 1000000)) "$pid"); then
+            cpu_b=$(cpu_ticks "$pids")
+            close_game "$pid" || echo "bench_game: $label ended with status $?" >&2
+            awk -v start="$start" -v first="$first" -v a="$a" -v b="$b" -v cpu="$((cpu_b - cpu_a))" \
+                -v tick="$tick_ms" 'BEGIN {
+                    split(a, x, " "); split(b, y, " ")
+                    printf "%.0f %.1f %.2f\n", (first - start) / 1000, (y[1] - x[1]) / ((y[2] - x[2]) / 1e6),
+                        cpu * tick / (y[1] - x[1])
+                }'
+            return
+        fi
+    fi
+    echo "bench_game: $label presented no frame or stopped; its output:" >&2
+    sed 's/^/  /' "$log" >&2
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    echo failed
+}
+
+linux_run() { run_once linux "$scratch/report.txt" / "$linux_exe"; }
+# Wine sees the host's root as drive Z:; the media are found in the current
+# folder, as when the program is started from its own folder on Windows.
+wine_run() {
+    run_once wine "Z:$(echo "$scratch/report.txt" | tr / '\\')" "$source_dir/media" \
+        "$source_dir/scripts/wine-run" "$prefix" "$windows_exe"
+}
+
+show() {
+    if [ "$3" = failed ]; then
+        echo "  run $2, $1: failed"
+        return
+    fi
+    set -- "$1" "$2" $3
+    echo "  run $2, $1: $3 ms to the first frame, $4 fps, $5 ms CPU a frame"
+}
+
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { print NR == 0 ? "nan" : NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+summary() {
+    local fps
+    fps=$(cut -d' ' -f2 "$2" | median)
+    printf "Game %s: %s fps (%s ms a frame), %s ms CPU a frame, %s ms from start to the first frame\n" "$1" "$fps" \
+        "$(awk -v f="$fps" 'BEGIN { printf "%.2f", (f > 0) ? 1000 / f : 0 }')" \
+        "$(cut -d' ' -f3 "$2" | median)" "$(cut -d' ' -f1 "$2" | median)"
+}
+
+echo "bench_game: the game at its start scene, Xvfb + Mesa, $(nproc) CPUs, load $(cut -d' ' -f1-3 /proc/loadavg)"
+if [ "$wine_half" = 1 ]; then
+    # The prefix is made on first use; its server then stays up for every
+    # run, so Wine's start-up is measured with the server already running.
+    "$source_dir/scripts/wine-run" "$prefix" cmd /c exit >/dev/null 2>&1
+    WINEPREFIX=$prefix /usr/lib/wine/wineserver -w
+    WINEPREFIX=$prefix /usr/lib/wine/wineserver -p
+fi
+linux_run >/dev/null
+[ "$wine_half" = 1 ] && wine_run >/dev/null
+
+: >"$scratch/linux.txt"
+: >"$scratch/wine.txt"
+status=0
+for n in $(seq 1 "$runs"); do
+    result=$(linux_run)
+    show ours "$n" "$result"
+    [ "$result" = failed ] && status=1 || echo "$result" >>"$scratch/linux.txt"
+    if [ "$wine_half" = 1 ]; then
+        result=$(wine_run)
+        show Wine "$n" "$result"
+        [ "$result" = failed ] && status=1 || echo "$result" >>"$scratch/wine.txt"
+    fi
+done
+
+echo "Medians of $runs runs:"
+summary ours "$scratch/linux.txt"
+if [ "$wine_half" = 1 ]; then
+    summary Wine "$scratch/wine.txt"
+    [ -s "$scratch/linux.txt" ] && [ -s "$scratch/wine.txt" ] && awk -v of="$(cut -d' ' -f2 "$scratch/linux.txt" | median)" -v wf="$(cut -d' ' -f2 "$scratch/wine.txt" | median)" \
+        -v oc="$(cut -d' ' -f3 "$scratch/linux.txt" | median)" -v wc="$(cut -d' ' -f3 "$scratch/wine.txt" | median)" \
+        -v os="$(cut -d' ' -f1 "$scratch/linux.txt" | median)" -v ws="$(cut -d' ' -f1 "$scratch/wine.txt" | median)" 'BEGIN {
+        if (wf > 0) printf "Game fps: ours/Wine = %.2f (target >= 1.5; above 1 means ours draws faster)\n", of / wf
+        if (oc > 0) printf "Game CPU a frame: Wine/ours = %.2f (above 1 means ours costs less a frame)\n", wc / oc
+        if (os > 0) printf "Game start-up: Wine/ours = %.2f (above 1 means ours starts faster)\n", ws / os
+    }'
+fi
+exit $status

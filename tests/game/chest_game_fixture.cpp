@@ -1,0 +1,290 @@
+#include "tests/game/chest_game_fixture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "game/orbit_camera.h"
+#include "math/d3dx_mesh.h"
+#include "render/mesh_object.h"
+
+namespace gametest {
+
+const int SolutionClicks[42] = {1, 1, 2, 1, 1, 2, 3, 2, 1, 1, 2, 3, 4, 3, 2, 1, 1, 2, 3, 4, 5,
+                                4, 3, 2, 1, 1, 2, 3, 4, 5, 6, 5, 4, 3, 2, 1, 1, 2, 3, 4, 5, 6};
+
+namespace {
+
+struct ScreenPoint {
+    float x, y, w;
+};
+
+ScreenPoint project(const D3DXVECTOR3& p, const D3DXMATRIX& m, UINT width, UINT height)
+{
+    const float cx = p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0];
+    const float cy = p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1];
+    const float cw = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + m.m[3][3];
+    return {(cx / cw + 1.0f) * 0.5f * float(width), (1.0f - cy / cw) * 0.5f * float(height), cw};
+}
+
+// The bounding-box centre of a mesh, then the centroid of each of its faces.
+std::vector<D3DXVECTOR3> candidatePoints(ID3DXMesh* mesh)
+{
+    std::vector<D3DXVECTOR3> points;
+    void* vertexData = nullptr;
+    void* indexData = nullptr;
+    if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &vertexData))) return points;
+    if (FAILED(mesh->LockIndexBuffer(D3DLOCK_READONLY, &indexData))) {
+        mesh->UnlockVertexBuffer();
+        return points;
+    }
+    const DWORD stride = mesh->GetNumBytesPerVertex();
+    const DWORD vertexCount = mesh->GetNumVertices();
+    auto position = [&](DWORD i) {
+        D3DXVECTOR3 p;
+        std::memcpy(&p, static_cast<const BYTE*>(vertexData) + i * stride, sizeof p);
+        return p;
+    };
+    D3DXVECTOR3 lo = position(0), hi = lo;
+    for (DWORD i = 1; i < vertexCount; ++i) {
+        const D3DXVECTOR3 p = position(i);
+        lo = D3DXVECTOR3(std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z));
+        hi = D3DXVECTOR3(std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z));
+    }
+    points.push_back((lo + hi) * 0.5f);
+    const bool wide = (mesh->GetOptions() & D3DXMESH_32BIT) != 0;
+    for (DWORD f = 0; f < mesh->GetNumFaces(); ++f) {
+        DWORD corner[3];
+        for (int c = 0; c < 3; ++c) {
+            corner[c] = wide ? static_cast<const DWORD*>(indexData)[3 * f + c]
+                             : static_cast<const WORD*>(indexData)[3 * f + c];
+        }
+        points.push_back((position(corner[0]) + position(corner[1]) + position(corner[2])) / 3.0f);
+    }
+    mesh->UnlockIndexBuffer();
+    mesh->UnlockVertexBuffer();
+    return points;
+}
+
+}  // namespace
+
+void ChestGameTest::SetUp()
+{
+    Application::resetProcessStateForTesting();
+    q31automation::setEnabled(true);
+    q31automation::clearMessageBoxes();
+}
+
+void ChestGameTest::TearDown()
+{
+    if (game && game->window) SendMessage(game->window, WM_CLOSE, 0, 0);
+    pump();
+    game.reset();
+    q31automation::clearMessageBoxes();
+    q31automation::setEnabled(false);
+}
+
+HRESULT ChestGameTest::createGame()
+{
+    game = std::make_unique<TestChestGame>();
+    const HRESULT hr = game->create(GetModuleHandle(nullptr));
+    pump();
+    return hr;
+}
+
+void ChestGameTest::pump()
+{
+    MSG message;
+    while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;
+        TranslateMessage(&message);
+        DispatchMessage(&message);
+    }
+}
+
+void ChestGameTest::frame(double seconds)
+{
+    clock.advance(seconds);
+    pump();
+    if (game && game->device) game->stepFrame();
+}
+
+void ChestGameTest::moveTo(int x, int y)
+{
+    q31automation::moveMouse(game->window, x, y);
+    pump();
+}
+
+void ChestGameTest::press(int x, int y)
+{
+    q31automation::mouseButton(game->window, x, y, 1, true);
+    pump();
+}
+
+void ChestGameTest::release(int x, int y)
+{
+    q31automation::mouseButton(game->window, x, y, 1, false);
+    pump();
+}
+
+void ChestGameTest::clickAt(POINT p)
+{
+    moveTo(p.x, p.y);
+    press(p.x, p.y);
+    release(p.x, p.y);
+}
+
+bool ChestGameTest::pointOnLever(int index, POINT* point)
+{
+    MeshObject* mesh = game->meshes[index];
+    if (!mesh || !mesh->systemMesh) return false;
+    const UINT width = game->backBufferDesc.Width;
+    const UINT height = game->backBufferDesc.Height;
+    const D3DXMATRIX toScreen = game->leverWorld[index] * game->view * game->projection;
+
+    std::vector<D3DXVECTOR3> points = candidatePoints(mesh->systemMesh);
+    if (points.empty()) return false;
+    const ScreenPoint centre = project(points[0], toScreen, width, height);
+    std::stable_sort(points.begin() + 1, points.end(), [&](const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+        const ScreenPoint pa = project(a, toScreen, width, height);
+        const ScreenPoint pb = project(b, toScreen, width, height);
+        return std::hypot(pa.x - centre.x, pa.y - centre.y) < std::hypot(pb.x - centre.x, pb.y - centre.y);
+    });
+    for (const D3DXVECTOR3& p : points) {
+        const ScreenPoint s = project(p, toScreen, width, height);
+        const int x = int(std::lround(s.x));
+        const int y = int(std::lround(s.y));
+        if (s.w <= 0.0f || x < 0 || y < 0 || x >= int(width) || y >= int(height)) continue;
+        if (game->pick(x, y) == index) {
+            *point = POINT{x, y};
+            return true;
+        }
+    }
+    return false;
+}
+
+void ChestGameTest::playSolutionByMouse()
+{
+    LeverPuzzle expected;
+    for (int n = 0; n < 42; ++n) {
+        SCOPED_TRACE(testing::Message() << "click " << n + 1 << " on lever " << SolutionClicks[n]);
+        const int index = SolutionClicks[n] - 1;
+        POINT p;
+        ASSERT_TRUE(pointOnLever(index, &p));
+        clickAt(p);
+        expected.clickLever(index);
+        for (int i = 0; i < LeverCount; ++i) ASSERT_EQ(game->puzzle.lever(i), expected.lever(i)) << "lever " << i + 1;
+        EXPECT_EQ(game->dragging, 0);
+        // The scene is drawn with the new positions before the next click.
+        if (n < 41) frame();
+    }
+}
+
+void ChestGameTest::runUntilOpen(int limit)
+{
+    for (int i = 0; i < limit && game->puzzle.phase() != ChestOpen; ++i) frame();
+}
+
+int ChestGameTest::drawableCopies() const
+{
+    int count = 0;
+    for (MeshObject* mesh : game->meshes) count += (mesh && mesh->deviceMesh) ? 1 : 0;
+    return count;
+}
+
+namespace {
+
+DWORD renderState(IDirect3DDevice9* device, D3DRENDERSTATETYPE state)
+{
+    DWORD value = 0xDEADBEEF;
+    device->GetRenderState(state, &value);
+    return value;
+}
+
+void expectColour(const D3DCOLORVALUE& c, float r, float g, float b, float a, const char* what)
+{
+    SCOPED_TRACE(what);
+    EXPECT_FLOAT_EQ(c.r, r);
+    EXPECT_FLOAT_EQ(c.g, g);
+    EXPECT_FLOAT_EQ(c.b, b);
+    EXPECT_FLOAT_EQ(c.a, a);
+}
+
+void expectCommonState(IDirect3DDevice9* device, const D3DXMATRIX& projection)
+{
+    DWORD value = 0;
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
+    EXPECT_EQ(value, DWORD(D3DTOP_MODULATE));
+    device->GetTextureStageState(0, D3DTSS_COLORARG2, &value);
+    EXPECT_EQ(value, DWORD(D3DTA_DIFFUSE));
+    device->GetSamplerState(0, D3DSAMP_MINFILTER, &value);
+    EXPECT_EQ(value, DWORD(D3DTEXF_LINEAR));
+    D3DMATRIX set;
+    device->GetTransform(D3DTS_PROJECTION, &set);
+    EXPECT_EQ(std::memcmp(&set, &projection, sizeof set), 0);
+    D3DXMATRIX expected;
+    D3DXMatrixPerspectiveFovLH(&expected, 3.14159265f / 4.0f, 500.0f / 375.0f, 1.0f, 100.0f);
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(projection.m[r][c], expected.m[r][c], 1e-5f);
+    }
+}
+
+}  // namespace
+
+void ChestGameTest::expectChestState()
+{
+    IDirect3DDevice9* device = game->device;
+    ASSERT_NE(device, nullptr);
+    D3DLIGHT9 light = {};
+    ASSERT_EQ(device->GetLight(0, &light), D3D_OK);
+    EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_NEAR(light.Direction.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(light.Direction.y, -0.957826f, 1e-5f);
+    EXPECT_NEAR(light.Direction.z, 0.287348f, 1e-5f);
+    expectColour(light.Diffuse, 1.0f, 1.0f, 1.0f, 0.0f, "chest light diffuse");
+    BOOL enabled = FALSE;
+    device->GetLightEnable(0, &enabled);
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(renderState(device, D3DRS_LIGHTING), DWORD(TRUE));
+    EXPECT_EQ(renderState(device, D3DRS_SPECULARENABLE), DWORD(FALSE));
+    EXPECT_EQ(renderState(device, D3DRS_AMBIENT), 0x00101010u);
+    EXPECT_EQ(renderState(device, D3DRS_ZENABLE), DWORD(TRUE));
+    EXPECT_EQ(drawableCopies(), MeshCount);
+    expectCommonState(device, game->projection);
+}
+
+void ChestGameTest::expectCoinState()
+{
+    IDirect3DDevice9* device = game->device;
+    ASSERT_NE(device, nullptr);
+    D3DLIGHT9 light = {};
+    ASSERT_EQ(device->GetLight(0, &light), D3D_OK);
+    EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
+    expectColour(light.Diffuse, 0.3f, 0.3f, 0.3f, 0.0f, "coin light diffuse");
+    expectColour(light.Specular, 1.0f, 1.0f, 0.8f, 0.0f, "coin light specular");
+    EXPECT_EQ(light.Direction.y, -0.2f);  // as given, not normalised
+    EXPECT_EQ(light.Direction.z, 0.2f);
+    EXPECT_EQ(light.Position.z, 2.0f);
+    uint32_t falloff;
+    std::memcpy(&falloff, &light.Falloff, sizeof falloff);
+    EXPECT_EQ(falloff, 0x461C400Au);
+    EXPECT_EQ(light.Attenuation0, 10000.0f);
+    D3DMATERIAL9 material = {};
+    device->GetMaterial(&material);
+    expectColour(material.Ambient, 0.8f, 0.4f, 0.2f, 0.0f, "coin material ambient");
+    expectColour(material.Specular, 1.0f, 1.0f, 0.7f, 0.0f, "coin material specular");
+    EXPECT_EQ(material.Power, 4.0f);
+    EXPECT_EQ(renderState(device, D3DRS_SPECULARENABLE), DWORD(TRUE));
+    EXPECT_EQ(renderState(device, D3DRS_AMBIENT), 0x000F0F0Fu);
+
+    D3DMATRIX view;
+    device->GetTransform(D3DTS_VIEW, &view);
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -5.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX fixed;
+    D3DXMatrixLookAtLH(&fixed, &eye, &at, &up);
+    EXPECT_EQ(std::memcmp(&view, &fixed, sizeof view), 0);
+    EXPECT_EQ(drawableCopies(), 0);
+    expectCommonState(device, game->projection);
+}
+
+}  // namespace gametest

@@ -1,0 +1,214 @@
+#include "tests/game/x_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+namespace gametest {
+
+Shot crop(const Shot& shot, int x, int y, int width, int height)
+{
+    Shot out;
+    x = std::max(0, x);
+    y = std::max(0, y);
+    out.width = std::max(0, std::min(width, shot.width - x));
+    out.height = std::max(0, std::min(height, shot.height - y));
+    out.pixels.reserve(size_t(out.width) * size_t(out.height));
+    for (int row = 0; row < out.height; ++row) {
+        for (int column = 0; column < out.width; ++column) out.pixels.push_back(shot.at(x + column, y + row));
+    }
+    return out;
+}
+
+int differingPixels(const Shot& a, const Shot& b, int tolerance)
+{
+    if (a.width != b.width || a.height != b.height) return a.width * a.height + b.width * b.height;
+    int count = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const int ca = int((a.pixels[i] >> shift) & 0xFF);
+            const int cb = int((b.pixels[i] >> shift) & 0xFF);
+            if (std::abs(ca - cb) > tolerance) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
+}
+
+bool boundsOf(const Shot& shot, uint32_t rgb, int* left, int* top, int* right, int* bottom)
+{
+    bool found = false;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            if (shot.at(x, y) != rgb) continue;
+            if (!found) {
+                *left = *right = x;
+                *top = *bottom = y;
+                found = true;
+            }
+            *left = std::min(*left, x);
+            *right = std::max(*right, x);
+            *top = std::min(*top, y);
+            *bottom = std::max(*bottom, y);
+        }
+    }
+    return found;
+}
+
+std::string shell(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        if (status) *status = -1;
+        return output;
+    }
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+    const int result = pclose(pipe);
+    if (status) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return output;
+}
+
+unsigned long XSession::waitForWindow(const std::string& name, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    do {
+        std::istringstream ids(shell("xdotool search --onlyvisible --name '^" + name + "$' 2>/dev/null"));
+        unsigned long id = 0;
+        if (ids >> id) return id;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return 0;
+}
+
+std::string XSession::windowName(unsigned long window)
+{
+    std::string name = shell("xdotool getwindowname " + std::to_string(window));
+    while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+    return name;
+}
+
+Geometry XSession::geometry(unsigned long window)
+{
+    Geometry g;
+    std::istringstream lines(shell("xdotool getwindowgeometry --shell " + std::to_string(window)));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = line.substr(0, eq);
+        const int value = std::atoi(line.c_str() + eq + 1);
+        if (key == "X") g.x = value;
+        if (key == "Y") g.y = value;
+        if (key == "WIDTH") g.width = value;
+        if (key == "HEIGHT") g.height = value;
+    }
+    return g;
+}
+
+Shot XSession::capture(unsigned long window)
+{
+    Shot shot;
+    const Geometry g = geometry(window);
+    if (g.width <= 0 || g.height <= 0) return shot;
+    const std::string raw = shell("import -window " + std::to_string(window) + " -depth 8 rgb:- 2>/dev/null");
+    if (raw.size() != size_t(g.width) * size_t(g.height) * 3) return shot;
+    shot.width = g.width;
+    shot.height = g.height;
+    shot.pixels.resize(size_t(g.width) * size_t(g.height));
+    for (size_t i = 0; i < shot.pixels.size(); ++i) {
+        shot.pixels[i] = uint32_t(uint8_t(raw[3 * i])) << 16 | uint32_t(uint8_t(raw[3 * i + 1])) << 8 |
+                         uint32_t(uint8_t(raw[3 * i + 2]));
+    }
+    return shot;
+}
+
+Shot XSession::waitForColour(unsigned long window, uint32_t rgb, int inset, double seconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    Shot shot;
+    do {
+        shot = capture(window);
+        if (!shot.empty() && shot.width > inset && shot.height > inset && shot.at(inset, shot.height - 1 - inset) == rgb)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return shot;
+}
+
+void XSession::move(unsigned long window, int x, int y)
+{
+    shell("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+          std::to_string(y));
+}
+
+void XSession::click(unsigned long window, int x, int y)
+{
+    move(window, x, y);
+    // Press and release a moment apart, as a hand does: the menu strip takes
+    // its hover and its press from separate frames.
+    shell("sleep 0.05; xdotool mousedown 1; sleep 0.05; xdotool mouseup 1");
+}
+
+void XSession::key(unsigned long window, const std::string& keys)
+{
+    shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null; xdotool key " + keys);
+}
+
+ChildProgram::ChildProgram(const std::string& path, const std::vector<std::string>& arguments,
+                           const std::string& workingDirectory, const std::string& logFile,
+                           const std::vector<std::string>& environment)
+{
+    pid_ = fork();
+    if (pid_ != 0) return;
+    const int log = open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (log >= 0) {
+        dup2(log, 1);
+        dup2(log, 2);
+    }
+    if (chdir(workingDirectory.c_str()) != 0) _exit(126);
+    for (const std::string& setting : environment) putenv(const_cast<char*>(setting.c_str()));
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(path.c_str(), argv.data());
+    _exit(127);
+}
+
+ChildProgram::~ChildProgram()
+{
+    if (pid_ > 0 && !reaped_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+int ChildProgram::waitForExit(double seconds)
+{
+    if (pid_ <= 0) return -1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    do {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            reaped_ = true;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end);
+    return -1;
+}
+
+}  // namespace gametest

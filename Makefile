@@ -49,7 +49,8 @@ test: build build-asan build-windows
 	cd build-windows && xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $(CTEST)
 	cd build && $(CTEST)
 
-bench: build
+# The game benchmark compares with the Windows build under Wine.
+bench: build build-windows
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
 # The .x loader under libFuzzer for FUZZ_SECONDS, from the committed seeds;

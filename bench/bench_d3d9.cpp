@@ -94,18 +94,8 @@ struct D3dSide {
     bool create(HWND window, const Mesh& mesh)
     {
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!d3d) return false;
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.BackBufferWidth = pp.BackBufferHeight = kTarget;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.hDeviceWindow = window;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device)))
-            return false;
+        device = createBenchDevice(d3d, window, kTarget, kTarget);
+        if (!device) return false;
         vertexCount = UINT(mesh.vertices.size());
         void* data = nullptr;
         device->CreateVertexBuffer(UINT(mesh.vertices.size() * sizeof(Vertex)), D3DUSAGE_WRITEONLY,
@@ -300,22 +290,12 @@ void bmGl(benchmark::State& state)
     for (auto _ : state) floorSide->frame();
 }
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const pid_t xvfb = startXvfbIfNeeded();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = windowProc;
-    wc.lpszClassName = "Q31BenchD3d9";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, "Q31BenchD3d9", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND window = createBenchWindow("bench", 200, 200);
     mesh = new Mesh;
     ours = new D3dSide;
     floorSide = new GlSide;

@@ -62,11 +62,12 @@ for p in /proc/[0-9]*; do
         xvfb_pid=${p#/proc/}
     fi
 done
+[ -n "$xvfb_pid" ] || echo "bench_game: the X server's process was not found; its CPU time is left out" >&2
 
 # The processes whose CPU time a frame costs: the X server, the game $1 and,
 # for Wine, every process of the bench's prefix.
 processes_of() {
-    echo "$xvfb_pid" "$1"
+    printf '%s\n' $xvfb_pid "$1"
     if [ "$2" = wine ]; then
         grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3
     fi
@@ -102,7 +103,7 @@ close_game() {
     window=$(xdotool search --onlyvisible --name '^Quorvane31$' 2>/dev/null | head -1)
     if [ -n "$window" ]; then
         xdotool windowfocus --sync "$window" 2>/dev/null
-        xdotool key --window "$window" Escape 2>/dev/null
+        xdotool key Escape 2>/dev/null
     fi
     for _ in $(seq 1 100); do
         kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }

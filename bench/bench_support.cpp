@@ -13,6 +13,11 @@ namespace {
 
 std::atomic<long> allocations{0};
 
+LRESULT CALLBACK benchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 }  // namespace
 
 void* operator new(size_t size)
@@ -57,4 +62,37 @@ void stopXvfb(pid_t xvfb)
     if (xvfb <= 0) return;
     kill(xvfb, SIGTERM);
     waitpid(xvfb, nullptr, 0);
+}
+
+HWND createBenchWindow(const char* title, int width, int height)
+{
+    static ATOM atom = 0;
+    if (!atom) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = benchWindowProc;
+        wc.lpszClassName = "Q31Bench";
+        atom = RegisterClassA(&wc);
+        if (!atom) return nullptr;
+    }
+    return CreateWindowExA(0, "Q31Bench", title, WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr, nullptr, nullptr,
+                           nullptr);
+}
+
+IDirect3DDevice9* createBenchDevice(IDirect3D9* d3d, HWND window, UINT width, UINT height)
+{
+    if (!d3d || !window) return nullptr;
+    D3DPRESENT_PARAMETERS pp = {};
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    IDirect3DDevice9* device = nullptr;
+    if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device)))
+        return nullptr;
+    return device;
 }

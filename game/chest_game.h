@@ -45,7 +45,7 @@ public:
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
 protected:
-    // Device state sets (chest_lighting.cpp).
+    // Device state sets: chest_lighting.h's on this object's device and back buffer.
     void applyChestLighting();
     void applyCoinLighting();
     void applyCommonState();

@@ -1,5 +1,7 @@
 // The three sets of device state: the chest lighting of the scene, the coin
 // lighting of the celebration, and the state both share, applied after them.
+#include "game/chest_lighting.h"
+
 #include "game/chest_game.h"
 #include "render/render_helpers.h"
 
@@ -14,7 +16,7 @@ D3DCOLORVALUE colour(float r, float g, float b, float a)
 
 }  // namespace
 
-void ChestGame::applyChestLighting()
+void setChestLighting(IDirect3DDevice9* device)
 {
     // The meshes set their own materials per subset; this one is a fallback.
     D3DMATERIAL9 material;
@@ -33,7 +35,7 @@ void ChestGame::applyChestLighting()
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
 
-void ChestGame::applyCoinLighting()
+void setCoinLighting(IDirect3DDevice9* device)
 {
     D3DMATERIAL9 material = {};
     material.Diffuse = colour(0.0f, 0.0f, 0.0f, 0.0f);
@@ -63,7 +65,7 @@ void ChestGame::applyCoinLighting()
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
 
-void ChestGame::applyCommonState()
+void setCommonState(IDirect3DDevice9* device, UINT width, UINT height, D3DXMATRIX* projection)
 {
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -87,9 +89,22 @@ void ChestGame::applyCommonState()
     D3DXMatrixLookAtLH(&fixedView, &eye, &at, &up);
     device->SetTransform(D3DTS_VIEW, &fixedView);
 
-    const float aspect = backBufferDesc.Height ? static_cast<float>(backBufferDesc.Width) /
-                                                     static_cast<float>(backBufferDesc.Height)
-                                               : 1.0f;
-    D3DXMatrixPerspectiveFovLH(&projection, QuarterTurn, aspect, 1.0f, 100.0f);
-    device->SetTransform(D3DTS_PROJECTION, &projection);
+    const float aspect = height ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
+    D3DXMatrixPerspectiveFovLH(projection, QuarterTurn, aspect, 1.0f, 100.0f);
+    device->SetTransform(D3DTS_PROJECTION, projection);
+}
+
+void ChestGame::applyChestLighting()
+{
+    setChestLighting(device);
+}
+
+void ChestGame::applyCoinLighting()
+{
+    setCoinLighting(device);
+}
+
+void ChestGame::applyCommonState()
+{
+    setCommonState(device, backBufferDesc.Width, backBufferDesc.Height, &projection);
 }

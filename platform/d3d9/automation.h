@@ -12,7 +12,16 @@
 namespace d3d9gl {
 namespace automation {
 
-enum class Call { CreateDevice, Reset, Present, CreateTexture, CreateVertexBuffer, CreateIndexBuffer, Count };
+enum class Call {
+    CreateDevice,
+    Reset,
+    Present,
+    CreateTexture,
+    CreateVertexBuffer,
+    CreateIndexBuffer,
+    Direct3DCreate,  // Direct3DCreate9 returns null; the result is not used
+    Count
+};
 
 // The next `call` fails with `result` (once).
 void injectFailure(Call call, HRESULT result);

@@ -1,6 +1,7 @@
 #include "platform/d3d9/d3d9_object.h"
 
 #include "platform/core/sdl_video.h"
+#include "platform/d3d9/automation.h"
 #include "platform/d3d9/adapter_modes.h"
 #include "platform/d3d9/caps.h"
 #include "platform/d3d9/device.h"
@@ -115,6 +116,7 @@ IDirect3D9* WINAPI Direct3DCreate9(UINT sdkVersion)
 {
     // 31 is this header's value, 32 the later runtime's; both describe these interfaces.
     if (sdkVersion != D3D_SDK_VERSION && sdkVersion != 32) return nullptr;
+    if (d3d9gl::automation::takeInjectedFailure(d3d9gl::automation::Call::Direct3DCreate, nullptr)) return nullptr;
     if (!platform::ensureSdlVideo()) return nullptr;
     return new d3d9gl::Direct3D9;
 }

@@ -160,8 +160,10 @@ HRESULT Device::createBackBuffer(int samples)
     samples_ = samples;
     glGenTextures(1, &colorTexture_);
     glBindTexture(GL_TEXTURE_2D, colorTexture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GLint(color->internalFormat), width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 nullptr);
+    // Described as the format's own memory layout, so that GL stores it in the
+    // byte order the window uses and presenting it is a plain copy.
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(color->internalFormat), width, height, 0, color->uploadFormat,
+                 color->uploadType, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);

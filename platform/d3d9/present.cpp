@@ -38,6 +38,11 @@ void Device::applyPresentMode()
         // window as it is; the device still works.
         SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
         fullScreen_ = true;
+        // On Windows the device window covers the screen when Reset returns.
+        SDL_Rect display;
+        if (SDL_GetDisplayBounds(int(adapter_), &display) == 0)
+            platform::coverDisplay(deviceWindow(),
+                                   RECT{display.x, display.y, display.x + display.w, display.y + display.h});
     } else if (window && fullScreen_) {
         SDL_SetWindowFullscreen(window, 0);
         fullScreen_ = false;

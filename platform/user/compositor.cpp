@@ -1,6 +1,7 @@
 // Client content, menu strip and swap for one window; see compositor.h.
 #include "platform/user/compositor.h"
 
+#include "platform/user/compositor_state.h"
 #include "platform/user/menu_strip.h"
 
 #include <SDL.h>
@@ -10,6 +11,7 @@
 #include <backends/imgui_impl_opengl3.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -17,13 +19,14 @@ namespace platform::user {
 
 namespace {
 
+// Content and the client texture share GL's orientation, so that the copies
+// between them and into the window are plain copies.
 const char* const kVertexShader = R"(#version 330 core
-uniform int uFlip;
 out vec2 vUv;
 void main()
 {
     vec2 p = vec2(float(gl_VertexID & 1), float((gl_VertexID >> 1) & 1));
-    vUv = vec2(p.x, uFlip != 0 ? 1.0 - p.y : p.y);
+    vUv = p;
     gl_Position = vec4(p * 2.0 - 1.0, 0.0, 1.0);
 }
 )";
@@ -76,100 +79,6 @@ std::string stripFontFile()
     return file;
 }
 
-// Keeps the caller's GL context, ImGui context and every GL state the
-// compositor touches, so Direct3D's state survives a present.
-class SavedState {
-public:
-    SavedState()
-    {
-        window_ = SDL_GL_GetCurrentWindow();
-        context_ = SDL_GL_GetCurrentContext();
-        imgui_ = ImGui::GetCurrentContext();
-    }
-    ~SavedState()
-    {
-        if (captured_) restoreGl();
-        if (SDL_GL_GetCurrentContext() != context_) SDL_GL_MakeCurrent(window_, context_);
-        ImGui::SetCurrentContext(imgui_);
-    }
-    SavedState(const SavedState&) = delete;
-    SavedState& operator=(const SavedState&) = delete;
-
-    // Called once the compositor's context is current.
-    void captureGl()
-    {
-        captured_ = true;
-        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawFramebuffer_);
-        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer_);
-        glGetIntegerv(GL_CURRENT_PROGRAM, &program_);
-        glGetIntegerv(GL_ACTIVE_TEXTURE, &activeTexture_);
-        glActiveTexture(GL_TEXTURE0);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture_);
-        glGetIntegerv(GL_SAMPLER_BINDING, &sampler_);
-        glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
-        glGetIntegerv(GL_VIEWPORT, viewport_);
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment_);
-        glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpackRowLength_);
-        glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment_);
-        glGetIntegerv(GL_PACK_ROW_LENGTH, &packRowLength_);
-        glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer_);
-        glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer_);
-        glGetBooleanv(GL_COLOR_WRITEMASK, colorMask_);
-        for (size_t i = 0; i < kCapabilityCount; ++i) enabled_[i] = glIsEnabled(kCapabilities[i]);
-
-        for (GLenum capability : kCapabilities) glDisable(capability);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    }
-
-private:
-    void restoreGl()
-    {
-        for (size_t i = 0; i < kCapabilityCount; ++i) {
-            if (enabled_[i])
-                glEnable(kCapabilities[i]);
-            else
-                glDisable(kCapabilities[i]);
-        }
-        glColorMask(colorMask_[0], colorMask_[1], colorMask_[2], colorMask_[3]);
-        glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer_));
-        glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer_));
-        glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment_);
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, unpackRowLength_);
-        glPixelStorei(GL_PACK_ALIGNMENT, packAlignment_);
-        glPixelStorei(GL_PACK_ROW_LENGTH, packRowLength_);
-        glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
-        glBindVertexArray(static_cast<GLuint>(vertexArray_));
-        glActiveTexture(GL_TEXTURE0);
-        glBindSampler(0, static_cast<GLuint>(sampler_));
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_));
-        glActiveTexture(static_cast<GLenum>(activeTexture_));
-        glUseProgram(static_cast<GLuint>(program_));
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer_));
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer_));
-    }
-
-    static constexpr GLenum kCapabilities[] = {GL_DEPTH_TEST,   GL_STENCIL_TEST, GL_BLEND,
-                                               GL_CULL_FACE,    GL_SCISSOR_TEST, GL_FRAMEBUFFER_SRGB,
-                                               GL_POLYGON_OFFSET_FILL};
-    static constexpr size_t kCapabilityCount = sizeof kCapabilities / sizeof kCapabilities[0];
-
-    SDL_Window* window_ = nullptr;
-    SDL_GLContext context_ = nullptr;
-    ImGuiContext* imgui_ = nullptr;
-    bool captured_ = false;
-    GLint drawFramebuffer_ = 0, readFramebuffer_ = 0, program_ = 0, activeTexture_ = 0, texture_ = 0;
-    GLint sampler_ = 0, vertexArray_ = 0, viewport_[4] = {}, unpackAlignment_ = 4, unpackRowLength_ = 0;
-    GLint packAlignment_ = 4, packRowLength_ = 0, unpackBuffer_ = 0, packBuffer_ = 0;
-    GLboolean colorMask_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
-    GLboolean enabled_[kCapabilityCount] = {};
-};
-
 }  // namespace
 
 std::unique_ptr<Compositor> Compositor::create(HWND window, SDL_Window* sdlWindow)
@@ -207,7 +116,6 @@ bool Compositor::init(HWND window, SDL_Window* sdlWindow)
     GLint linked = GL_FALSE;
     glGetProgramiv(program_, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) return false;
-    flipLocation_ = glGetUniformLocation(program_, "uFlip");
     glUseProgram(program_);
     glUniform1i(glGetUniformLocation(program_, "uTexture"), 0);
 
@@ -223,6 +131,7 @@ bool Compositor::init(HWND window, SDL_Window* sdlWindow)
     }
     glGenTextures(1, &clientTexture_);
     glGenFramebuffers(1, &clientFramebuffer_);
+    glGenFramebuffers(1, &sourceFramebuffer_);
 
     IMGUI_CHECKVERSION();
     imgui_ = ImGui::CreateContext();
@@ -249,6 +158,8 @@ Compositor::~Compositor()
             ImGui::SetCurrentContext(imgui_);
             if (ImGui::GetIO().BackendRendererUserData) ImGui_ImplOpenGL3_Shutdown();
         }
+        strip_.release();
+        glDeleteFramebuffers(1, &sourceFramebuffer_);
         glDeleteFramebuffers(1, &clientFramebuffer_);
         glDeleteTextures(1, &clientTexture_);
         glDeleteSamplers(1, &samplerNearest_);
@@ -312,6 +223,9 @@ void Compositor::ensureCpuCopy()
     glBindFramebuffer(GL_READ_FRAMEBUFFER, clientFramebuffer_);
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, cpuPixels_.data());
     for (uint32_t& pixel : cpuPixels_) pixel &= 0x00FFFFFFu;
+    // GL's rows run bottom-up, GDI's top-down.
+    const auto row = [this](int y) { return cpuPixels_.begin() + static_cast<ptrdiff_t>(y) * width_; };
+    for (int y = 0; y < height_ / 2; ++y) std::swap_ranges(row(y), row(y + 1), row(height_ - 1 - y));
 }
 
 bool Compositor::lockPixels(ClientPixels* out)
@@ -342,19 +256,22 @@ void Compositor::uploadIfStale()
     if (textureWidth_ != std::max(1, width_) || textureHeight_ != std::max(1, height_)) {
         textureWidth_ = std::max(1, width_);
         textureHeight_ = std::max(1, height_);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+        // RGB: the window shows no alpha, and Direct3D's alpha must not reach
+        // it. BGRA bytes, so that the copies in and out can be plain copies.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE,
                      nullptr);
         glBindFramebuffer(GL_FRAMEBUFFER, clientFramebuffer_);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, clientTexture_, 0);
     }
-    if (width_ > 0 && height_ > 0)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, cpuPixels_.data());
+    // GDI's top-down rows into GL's bottom-up texture, a row at a time.
+    for (int y = 0; y < height_ && width_ > 0; ++y)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height_ - 1 - y, width_, 1, GL_BGRA, GL_UNSIGNED_BYTE,
+                        &cpuPixels_[static_cast<size_t>(y) * static_cast<size_t>(width_)]);
 }
 
 void Compositor::drawQuad(unsigned texture, bool linear)
 {
     glUseProgram(program_);
-    glUniform1i(flipLocation_, 1);
     glBindVertexArray(vertexArray_);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -372,13 +289,27 @@ void Compositor::presentTexture(unsigned texture, int width, int height)
         // GDI's copy is kept only while it is the newest content.
         uploadIfStale();
         if (width_ > 0 && height_ > 0) {
-            glBindFramebuffer(GL_FRAMEBUFFER, clientFramebuffer_);
-            glViewport(0, 0, width_, height_);
-            drawQuad(texture, width != width_ || height != height_);
+            copyIntoClient(texture, width, height);
             cpuValid_ = false;
         }
     }
     composite(true);
+}
+
+// A frame of the client's size is copied; any other is scaled to fit.
+void Compositor::copyIntoClient(unsigned texture, int width, int height)
+{
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, clientFramebuffer_);
+    if (width != width_ || height != height_) {
+        glViewport(0, 0, width_, height_);
+        drawQuad(texture, true);
+        return;
+    }
+    // Attached only for the copy: the frame's texture belongs to its device.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, sourceFramebuffer_);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
 }
 
 void Compositor::composite(bool swap)
@@ -390,15 +321,40 @@ void Compositor::composite(bool swap)
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(sdl_, &drawableWidth, &drawableHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, drawableWidth, drawableHeight);
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    clearAroundClient(drawableWidth, drawableHeight);
     if (width_ > 0 && height_ > 0) {
-        glViewport(area_.left, drawableHeight - area_.top - height_, width_, height_);
-        drawQuad(clientTexture_, false);
+        const int left = area_.left, bottom = drawableHeight - area_.top - height_;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, clientFramebuffer_);
+        glBlitFramebuffer(0, 0, width_, height_, left, bottom, left + width_, bottom + height_, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
     }
     drawOverlay(drawableWidth, drawableHeight);
     if (swap && shown_) SDL_GL_SwapWindow(sdl_);
+}
+
+// The window's white, where the client content does not cover it.
+void Compositor::clearAroundClient(int drawableWidth, int drawableHeight)
+{
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    const int left = std::clamp<int>(area_.left, 0, drawableWidth);
+    const int right = std::clamp<int>(area_.left + width_, left, drawableWidth);
+    const int top = std::clamp<int>(drawableHeight - area_.top, 0, drawableHeight);  // GL rows, bottom-up
+    const int bottom = std::clamp<int>(drawableHeight - area_.top - height_, 0, top);
+    if (right <= left || top <= bottom) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+    const int bands[4][4] = {{0, top, drawableWidth, drawableHeight - top},
+                             {0, 0, drawableWidth, bottom},
+                             {0, bottom, left, top - bottom},
+                             {right, bottom, drawableWidth - right, top - bottom}};
+    glEnable(GL_SCISSOR_TEST);
+    for (const auto& band : bands) {
+        if (band[2] <= 0 || band[3] <= 0) continue;
+        glScissor(band[0], band[1], band[2], band[3]);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void Compositor::drawOverlay(int drawableWidth, int drawableHeight)
@@ -413,6 +369,12 @@ void Compositor::drawOverlay(int drawableWidth, int drawableHeight)
     if (area_.top > 0) paintMenuStrip(window_, *this, ImGui::GetForegroundDrawList());
     if (painter_) painter_(window_, ImGui::GetForegroundDrawList(), painterFont_ ? painterFont_ : ImGui::GetFont());
     ImGui::Render();
+    // The strip alone is kept between frames; anything reaching below it
+    // (an open menu, a dialog's controls) is drawn straight into the window.
+    if (!painter_ && area_.top > 0 && menuStripOnly(window_)) {
+        strip_.draw(ImGui::GetDrawData(), drawableWidth, std::min<int>(area_.top, drawableHeight), drawableHeight);
+        return;
+    }
     glViewport(0, 0, drawableWidth, drawableHeight);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
 }
@@ -451,6 +413,7 @@ bool Compositor::setPainterFont(const char* file, float pixels)
     // (otherwise its first frame makes it).
     if (ImGui::GetIO().Fonts->TexID) {
         ImGui_ImplOpenGL3_DestroyFontsTexture();
+        strip_.invalidate();
         if (!ImGui_ImplOpenGL3_CreateFontsTexture()) return false;
     }
     painterFont_ = font;

@@ -1,7 +1,8 @@
 // The compositor of one top-level window: its OpenGL 3.3 core context, the
 // retained client content (a texture GDI's pixels are uploaded into and
-// Direct3D's frames are drawn into), the menu strip's Dear ImGui context, and
-// the pass that puts content and strip into the SDL window and swaps.
+// Direct3D's frames are copied into), the menu strip's Dear ImGui context and
+// its cached pixels, and the pass that puts content and strip into the SDL
+// window and swaps. A frame of the client's size costs two plain copies.
 // Owned by the window record (user_state.h); called by window_host.cpp, the
 // paint and menu code. create() returns null when no context can be made.
 // Every entry leaves the GL context that was current before it current again.
@@ -9,6 +10,7 @@
 
 #include <windows.h>
 
+#include "platform/user/strip_cache.h"
 #include "platform/user/window_host.h"
 
 #include <cstdint>
@@ -65,6 +67,8 @@ private:
     void applyPendingResize();
     void ensureCpuCopy();
     void uploadIfStale();
+    void copyIntoClient(unsigned texture, int width, int height);
+    void clearAroundClient(int drawableWidth, int drawableHeight);
     void drawQuad(unsigned texture, bool linear);
     void drawOverlay(int drawableWidth, int drawableHeight);
 
@@ -88,7 +92,8 @@ private:
     unsigned samplerLinear_ = 0;
     unsigned clientTexture_ = 0;
     unsigned clientFramebuffer_ = 0;
-    int flipLocation_ = -1;
+    unsigned sourceFramebuffer_ = 0;  // a presented frame's texture, attached for its copy
+    StripCache strip_;
 
     int textureWidth_ = 0;  // allocated size of the texture
     int textureHeight_ = 0;

@@ -205,4 +205,10 @@ void paintMenuStrip(HWND window, const Compositor& compositor, ImDrawList* list)
     if (tracking && tracking->popupOpen) drawPopup(window, compositor, list, *tracking);
 }
 
+bool menuStripOnly(HWND window)
+{
+    const MenuTracking* tracking = menuTracking();
+    return !tracking || tracking->window != window || !tracking->popupOpen;
+}
+
 }  // namespace platform::user

@@ -41,5 +41,8 @@ ItemText splitItemText(const std::string& text);
 
 // Draws the strip and, while the menu loop tracks this window, its open popup.
 void paintMenuStrip(HWND window, const Compositor& compositor, ImDrawList* list);
+// True while paintMenuStrip draws nothing below the strip: no popup of the
+// window's menu is open.
+bool menuStripOnly(HWND window);
 
 }  // namespace platform::user

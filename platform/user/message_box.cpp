@@ -4,6 +4,7 @@
 // before it opens; with the test seam on, the answer comes from the seam
 // while a modal loop keeps dispatching messages (WM_PAINT among them).
 #include "platform/user/automation_internal.h"
+#include "platform/user/message_text.h"
 #include "platform/user/queue.h"
 #include "platform/user/user_state.h"
 #include "platform/user/window_internal.h"
@@ -11,9 +12,24 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace platform::user {
+
+std::string lineFeedBreaks(const char* text)
+{
+    std::string out;
+    for (const char* at = text; *at; ++at) {
+        if (*at != '\r') {
+            out.push_back(*at);
+            continue;
+        }
+        out.push_back('\n');
+        if (at[1] == '\n') ++at;
+    }
+    return out;
+}
 
 namespace {
 
@@ -65,17 +81,18 @@ int showSdlBox(HWND owner, const char* caption, const char* text, UINT type, con
         data.push_back(SDL_MessageBoxButtonData{flags, buttons[i].id, buttons[i].text});
     }
     Window* window = findWindow(owner);
+    const std::string lines = lineFeedBreaks(text);
     const SDL_MessageBoxData box{iconFlags(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
                                  window ? window->sdl : nullptr,
                                  caption,
-                                 text,
+                                 lines.c_str(),
                                  static_cast<int>(data.size()),
                                  data.data(),
                                  nullptr};
     int chosen = -1;
     if (SDL_ShowMessageBox(&box, &chosen) != 0) {
         // No box could be shown (no display): the text must not be lost.
-        std::fprintf(stderr, "%s: %s\n", caption, text);
+        std::fprintf(stderr, "%s: %s\n", caption, lines.c_str());
         return 0;
     }
     return chosen >= 0 ? chosen : escape;

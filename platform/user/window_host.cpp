@@ -4,6 +4,7 @@
 
 #include "platform/user/compositor.h"
 #include "platform/user/user_state.h"
+#include "platform/user/window_internal.h"
 
 namespace platform {
 
@@ -44,6 +45,11 @@ RECT clientAreaInDrawable(HWND window)
 void presentTexture(HWND window, unsigned texture, int width, int height)
 {
     if (user::Window* record = hostWindow(window)) record->compositor->presentTexture(texture, width, height);
+}
+
+void coverDisplay(HWND window, const RECT& bounds)
+{
+    if (hostWindow(window)) user::moveWindow(window, bounds, SWP_NOZORDER | SWP_NOACTIVATE, true);
 }
 
 bool lockClientPixels(HWND window, ClientPixels* out)

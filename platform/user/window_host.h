@@ -29,6 +29,11 @@ RECT clientAreaInDrawable(HWND window);
 // program, texture unit 0 and viewport is left alone.
 void presentTexture(HWND window, unsigned texture, int width, int height);
 
+// Direct3D's switch to full screen: the window now covers `bounds` (screen
+// pixels), at once and with its messages, as the runtime makes it on Windows;
+// the X window's own events catch up later and then change nothing.
+void coverDisplay(HWND window, const RECT& bounds);
+
 // GDI's view of a window's client area: 32-bit pixels, 0x00RRGGBB, top-down,
 // `width` x `height` of the current client size; valid until unlockClientPixels.
 struct ClientPixels {

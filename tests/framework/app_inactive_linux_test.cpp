@@ -122,12 +122,7 @@ TEST_F(Inactive, WhileMinimised)
 TEST_F(Inactive, WithTheSettingsDialogUp)
 {
     measure([](TraceApp& a) { a.postCommand(IDM_CHANGE_DEVICE); },
-            [](TraceApp& a) {
-                HWND dialog = GetActiveWindow();
-                ASSERT_NE(dialog, a.window);
-                SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-            });
+            [](TraceApp& a) { EXPECT_NE(pressDialogButton(a, IDCANCEL), nullptr); });
     EXPECT_EQ(app->trace, startAndClose());
 }
 

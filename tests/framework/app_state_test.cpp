@@ -102,7 +102,7 @@ TEST_F(FrameStats, FirstCallMeasuresOverEverythingSinceTheClocksOrigin)
     EXPECT_STREQ(app->frameStats, "0.10 fps (500x375), X8R8G8B8 (D24S8)");
 }
 
-TEST_F(FrameStats, SixtyFramesInASecondReadAsThePartsExample)
+TEST_F(FrameStats, SixtyFramesInOneSecondReadSixtyFps)
 {
     clock.setSeconds(10.0);
     app->updateFrameStats();

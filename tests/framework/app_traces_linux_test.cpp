@@ -139,13 +139,11 @@ TEST_F(LinuxApp, DialogOkWithoutChangesRecreatesTheDeviceWithAllFourHooks)
         PostMessage(a.window, WM_APP, IDOK, 0);
     };
     app->onMessage[WM_APP] = [&](TraceApp& a) {
-        HWND dialog = GetActiveWindow();
-        ASSERT_NE(dialog, a.window);
         char text[64] = "";
-        GetWindowText(dialog, text, sizeof text);
+        GetWindowText(GetActiveWindow(), text, sizeof text);
         caption = text;
         a.note(a.active ? "dialog while active" : "dialog");
-        SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        EXPECT_NE(pressDialogButton(a, IDOK), nullptr);
         exitSoon(a);
     };
     ASSERT_EQ(app->create(instance()), S_OK);
@@ -173,12 +171,9 @@ TEST_F(LinuxApp, DialogFromFullScreenSwitchesToAWindowFirstAndCancelLeavesItWind
         });
     };
     app->onMessage[WM_APP] = [&](TraceApp& a) {
-        HWND dialog = GetActiveWindow();
-        ASSERT_NE(dialog, a.window);
         windowedUnderDialog = a.windowed && a.settings.windowed;
         a.note("dialog");
-        SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                    reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        EXPECT_NE(pressDialogButton(a, IDCANCEL), nullptr);
         exitSoon(a);
     };
     ASSERT_EQ(app->create(instance()), S_OK);
@@ -227,6 +222,19 @@ TEST_F(LinuxApp, ALostDeviceIsResetWhenUsableAndTheRecoveringPassDrawsNothing)
     // The windowed back buffer followed the desktop's format on the way back.
     EXPECT_EQ(app->presentParams.BackBufferFormat, app->settings.windowedMode.Format);
     EXPECT_TRUE(q31automation::messageBoxes().empty());
+}
+
+TEST_F(LinuxApp, WithoutDirect3DStartUpReportsItBeforeAnyWindowExists)
+{
+    device::injectFailure(device::Call::Direct3DCreate, E_FAIL);
+    EXPECT_EQ(app->create(instance()), HRESULT(Direct3DUnavailable));
+    EXPECT_EQ(app->window, nullptr);
+    EXPECT_EQ(app->direct3d, nullptr);
+    EXPECT_EQ(app->trace, std::vector<std::string>());  // not even shutDown: there was no window to close
+    expectBoxes({{"Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is "
+                  "correctly installed on your\nsystem.  Also make sure that this program\nwas compiled with "
+                  "header files that match\nthe installed DirectX DLLs.\n\nThis sample will now exit.",
+                  MB_ICONERROR}});
 }
 
 TEST_F(LinuxApp, MissingMediaEndsStartUpWithoutTheReferenceFallback)
@@ -332,8 +340,7 @@ TEST_F(LinuxApp, TheReducedReferenceDeviceWarnsAtEveryCreationAndKeepsRunning)
         PostMessage(a.window, WM_APP, 0, 0);
     };
     app->onMessage[WM_APP] = [](TraceApp& a) {
-        HWND dialog = GetActiveWindow();
-        SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        EXPECT_NE(pressDialogButton(a, IDOK), nullptr);
         exitSoon(a);
     };
     ASSERT_EQ(app->create(instance()), S_OK);
@@ -414,6 +421,41 @@ TEST_F(LinuxApp, FullScreenSwallowsFrameCommandsAndHidesTheCursor)
     EXPECT_EQ(seen.limits.ptMinTrackSize.x, 100);
     EXPECT_EQ(seen.limits.ptMinTrackSize.y, 100);
     EXPECT_EQ(app->trace, startAndClose({"onDeviceLost", "onDeviceReset", "frame"}));
+}
+
+TEST_F(LinuxApp, FullScreenConfinesTheCursorAndShowsTheDeviceCursorWhenAsked)
+{
+    for (bool show : {false, true}) {
+        SCOPED_TRACE(show);
+        restart();
+        app->showCursorWhenFullscreen = show;
+        RECT clip = {}, frame = {}, clipAfter = {}, screen = {};
+        BOOL cursorWasShown = -1;
+        app->onFrame[3] = [&](TraceApp& a) {
+            a.postCommand(IDM_TOGGLE_FULLSCREEN);
+            a.later(3, [&](TraceApp& b) {
+                GetClipCursor(&clip);
+                GetWindowRect(b.window, &frame);
+                cursorWasShown = b.device->ShowCursor(FALSE);
+                b.postCommand(IDM_TOGGLE_FULLSCREEN);
+                b.later(3, [&](TraceApp& c) {
+                    GetClipCursor(&clipAfter);
+                    exitSoon(c);
+                });
+            });
+        };
+        ASSERT_EQ(app->create(instance()), S_OK);
+        EXPECT_EQ(app->run(), 0);
+        EXPECT_TRUE(EqualRect(&clip, &frame));
+        EXPECT_EQ(cursorWasShown, show ? TRUE : FALSE);
+        // Back in a window the confinement is gone: the whole screen again.
+        SetRect(&screen, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        EXPECT_TRUE(EqualRect(&clipAfter, &screen))
+            << clipAfter.left << "," << clipAfter.top << "," << clipAfter.right << "," << clipAfter.bottom;
+        EXPECT_EQ(app->faults, std::vector<std::string>());
+    }
 }
 
 }  // namespace

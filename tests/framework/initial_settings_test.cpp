@@ -183,9 +183,11 @@ TEST_F(InitialSettings, RequireRefNeverVisitsHalAndRequireHalNeverVisitsRef)
     ASSERT_TRUE(app.pickWindowedSettings(true, false));
     EXPECT_EQ(app.settings.windowedDevice, hal);
 
-    DisplayEnumerator& e = app.enumerator;
-    static_cast<AdapterRecord*>(e.adapters->at(0))->devices->empty();
-    device(a, D3DDEVTYPE_HAL);  // no combos
+    // Without a REF device the reference search finds nothing.
+    GrowableArray* devices = a->devices;
+    for (UINT i = 0; i < devices->count(); ++i) delete static_cast<DeviceRecord*>(devices->at(i));
+    devices->empty();
+    combo(device(a, D3DDEVTYPE_HAL), D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, true);
     EXPECT_FALSE(app.pickWindowedSettings(false, true));
 }
 

@@ -15,6 +15,16 @@
 
 namespace frameworktest {
 
+// Clicks button `id` of the dialog that is up over the application (the
+// active window) and returns the dialog; null when no other window is active.
+inline HWND pressDialogButton(const TraceApp& app, int id)
+{
+    HWND dialog = GetActiveWindow();
+    if (!dialog || dialog == app.window) return nullptr;
+    SendMessage(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    return dialog;
+}
+
 class LinuxApp : public AppFixture {
 protected:
     void SetUp() override

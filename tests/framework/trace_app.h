@@ -43,6 +43,7 @@ public:
     using Application::presentParams;
     using Application::savedMenu;
     using Application::settings;
+    using Application::showCursorWhenFullscreen;
     using Application::time;
     using Application::window;
     using Application::windowed;

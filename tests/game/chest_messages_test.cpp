@@ -6,6 +6,7 @@
 
 #include "platform/kernel/data_root.h"
 #include "render/mesh_object.h"
+#include "render/texture_font.h"
 #include "tests/game/chest_game_fixture.h"
 #include "tests/render/media_folder.h"
 
@@ -33,6 +34,38 @@ TEST_F(ChestGameTest, TheAboutBoxShowsFourLinesUnderItsOwnCaption)
     EXPECT_NE(text.find('@'), std::string::npos);
     // The box neither resets nor changes the game.
     EXPECT_EQ(game->resetRequested, 0);
+}
+
+// A game whose font could not be allocated in its constructor.
+class FontlessChestGame : public TestChestGame {
+public:
+    FontlessChestGame()
+    {
+        delete font;
+        font = nullptr;
+    }
+};
+
+TEST_F(ChestGameTest, AFontThatCouldNotBeAllocatedEndsStartUpWithNotEnoughMemory)
+{
+    game = std::make_unique<FontlessChestGame>();
+    EXPECT_EQ(game->create(GetModuleHandle(nullptr)), E_OUTOFMEMORY);
+    pump();
+    const auto boxes = q31automation::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Not enough memory.\n\nThis sample will now exit.");
+    EXPECT_EQ(game->window, nullptr);
+    EXPECT_EQ(game->device, nullptr);
+}
+
+TEST_F(ChestGameTest, AGameThatNeverStartedFreesItsFontWhenDestroyed)
+{
+    // As when Direct3D cannot be created: no window, so shutDown never runs.
+    // The sanitizer build's leak check holds the font to account.
+    game = std::make_unique<TestChestGame>();
+    ASSERT_NE(game->font, nullptr);
+    game.reset();
+    SUCCEED();
 }
 
 class ChestMedia : public ChestGameTest {

@@ -176,5 +176,66 @@ TEST_F(GameEndToEnd, APersonPlaysTheChestOpenAndResetsIt)
     EXPECT_EQ(program.waitForExit(15), 0);
 }
 
+// The start picture of the Windows build under Wine (Wine's Direct3D 9 on
+// the same Mesa) against ours, client areas only: the menu bars are each
+// system's own. The two differ where texture sampling (mip level choice,
+// filtering of the wood and metal) rounds differently and at triangle edges,
+// so a small mean difference and a small share of distant pixels are allowed.
+TEST(GameAgainstWindowsBuild, TheStartPictureMatchesTheWindowsBuildsWithinTolerance)
+{
+    struct stat info;
+    if (stat(Q31_WINDOWS_START_SHOT, &info) != 0) {
+        GTEST_SKIP() << "no Windows build picture at " << Q31_WINDOWS_START_SHOT
+                     << " (make test runs the Windows tests first)";
+    }
+    int status = -1;
+    const std::string raw = shell(std::string("convert '") + Q31_WINDOWS_START_SHOT + "' -depth 8 rgb:-", &status);
+    ASSERT_EQ(raw.size(), size_t(500 * 375 * 3)) << "the Windows picture is not the 500 x 375 client area";
+    Shot wine;
+    wine.width = 500;
+    wine.height = 375;
+    for (size_t i = 0; i < raw.size(); i += 3) {
+        wine.pixels.push_back(uint32_t(uint8_t(raw[i])) << 16 | uint32_t(uint8_t(raw[i + 1])) << 8 |
+                              uint32_t(uint8_t(raw[i + 2])));
+    }
+
+    mkdir(Q31_TEST_OUTPUT_DIR, 0755);
+    ChildProgram program(Q31_GAME_EXE, {}, "/tmp", std::string(Q31_TEST_OUTPUT_DIR) + "/linux_start.log");
+    XSession x;
+    const unsigned long window = x.waitForWindow("Quorvane31", 30);
+    ASSERT_NE(window, 0u);
+    x.waitForColour(window, Blue, 3, 20);
+    pauseFor(0.5);
+    const Shot shown = x.capture(window);
+    const Client client = clientOf(shown);
+    ASSERT_EQ(client.width, 500);
+    ASSERT_EQ(client.height, 375);
+    const Shot ours = crop(shown, client.left, client.top, 500, 375);
+    save(ours, "linux_start");
+    x.key(window, "Escape");
+    EXPECT_EQ(program.waitForExit(15), 0);
+
+    Shot difference = ours;
+    double sum = 0.0;
+    for (size_t i = 0; i < ours.pixels.size(); ++i) {
+        uint32_t d = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const int delta = std::abs(int((ours.pixels[i] >> shift) & 0xFF) - int((wine.pixels[i] >> shift) & 0xFF));
+            sum += delta;
+            d |= uint32_t(std::min(255, delta * 4)) << shift;
+        }
+        difference.pixels[i] = d;
+    }
+    save(difference, "linux_vs_wine_difference");
+    const double meanDifference = sum / (3.0 * double(ours.pixels.size()));
+    const int distant = differingPixels(ours, wine, 48);
+    const int near = differingPixels(ours, wine, 8);
+    std::printf("Linux vs Wine start picture: mean channel difference %.2f levels; of %zu pixels %d differ by more "
+                "than 8 levels, %d by more than 48\n",
+                meanDifference, ours.pixels.size(), near, distant);
+    EXPECT_LT(meanDifference, 1.0);
+    EXPECT_LT(distant, int(ours.pixels.size() / 500));  // under 0.2 %
+}
+
 }  // namespace
 }  // namespace gametest

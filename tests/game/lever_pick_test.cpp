@@ -138,11 +138,11 @@ TEST(NearestLever, TheNearerLeverWinsAndATieKeepsTheLowerIndex)
     hits[0] = {true, 2.5f};
     EXPECT_EQ(nearestLever(hits), 0);
 
-    // A far first hit still gives way to a nearer one beyond the start bound.
-    LeverHit far[PickLeverCount] = {};
-    far[0] = {true, 3000.0f};
-    far[3] = {true, 2000.0f};
-    EXPECT_EQ(nearestLever(far), 3);
+    // A distant first hit still gives way to a nearer one beyond the start bound.
+    LeverHit distant[PickLeverCount] = {};
+    distant[0] = {true, 3000.0f};
+    distant[3] = {true, 2000.0f};
+    EXPECT_EQ(nearestLever(distant), 3);
 }
 
 }  // namespace

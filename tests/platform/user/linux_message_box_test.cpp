@@ -3,6 +3,7 @@
 // answers Windows gives. Linux only.
 #include <gtest/gtest.h>
 
+#include "platform/user/message_text.h"
 #include "tests/platform/user/linux_support.h"
 
 namespace {
@@ -101,3 +102,11 @@ TEST_F(UserLinuxMessageBox, TheOwnerPaintsWhileTheBoxIsUpAndItsInputIsDropped)
 }
 
 }  // namespace
+
+TEST(UserLinuxMessageBoxes, CarriageReturnsBreakLinesInTheShownText)
+{
+    using platform::user::lineFeedBreaks;
+    EXPECT_EQ(lineFeedBreaks("About\rVersion 3.13\r\rmail"), "About\nVersion 3.13\n\nmail");
+    EXPECT_EQ(lineFeedBreaks("one\r\ntwo\n\rthree\r"), "one\ntwo\n\nthree\n");
+    EXPECT_EQ(lineFeedBreaks(""), "");
+}

@@ -1,12 +1,11 @@
 // The game's seven models from media/, through the loader and the mesh
 // object, drawn as the chest scene draws them: from the start camera, under
-// the chest lighting, the body moved by (-1, 0, -1) and the levers by their
-// slide. Screenshots go to the test output. The checks hold the media to what
-// the game needs of them: the whole chest in view, every lever seen, a click
-// where a lever is seen picks that lever, and a pulled lever moves on screen
-// the way it slides.
+// the game's own chest lighting and common state, the body moved by
+// (-1, 0, -1) and the levers by their slide. Screenshots go to the test
+// output. The checks hold the media to what the game needs of them: the whole
+// chest in view, every lever seen, a click where a lever is seen picks that
+// lever, and a pulled lever moves on screen the way it slides.
 #include "render/mesh_object.h"
-#include "render/render_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +15,7 @@
 #include <memory>
 #include <system_error>
 
+#include "game/chest_lighting.h"
 #include "game/lever_pick.h"
 #include "game/lever_puzzle.h"
 #include "game/orbit_camera.h"
@@ -85,31 +85,11 @@ protected:
         RenderDevice::TearDown();
     }
 
-    // The chest lighting and the state common to the game's scenes.
+    // The game's chest lighting and common state, then the start camera.
     void applyChestState()
     {
-        D3DMATERIAL9 material;
-        initMaterial(material, 1.0f, 0.0f, 0.0f, 1.0f);
-        device->SetMaterial(&material);
-        device->SetRenderState(D3DRS_DITHERENABLE, FALSE);
-        device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-        device->SetRenderState(D3DRS_ZENABLE, TRUE);
-        device->SetRenderState(D3DRS_AMBIENT, 0x00101010);
-        D3DLIGHT9 light;
-        initLight(light, D3DLIGHT_DIRECTIONAL, 0.0f, -1.0f, 0.3f);
-        device->SetLight(0, &light);
-        device->LightEnable(0, TRUE);
-        device->SetRenderState(D3DRS_LIGHTING, TRUE);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-        D3DXMatrixPerspectiveFovLH(&projection, 3.14159265f / 4.0f, float(width) / float(height), 1.0f, 100.0f);
-        device->SetTransform(D3DTS_PROJECTION, &projection);
+        setChestLighting(device);
+        setCommonState(device, UINT(width), UINT(height), &projection);
         orbitView(&view, StartAzimuth, StartElevation);
         device->SetTransform(D3DTS_VIEW, &view);
     }

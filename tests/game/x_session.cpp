@@ -93,6 +93,24 @@ unsigned long XSession::waitForWindow(const std::string& name, double seconds)
     return 0;
 }
 
+unsigned long XSession::waitForOtherWindow(const std::string& name, unsigned long except, double seconds)
+{
+    const std::string quoted = "\"" + name + "\"";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    do {
+        std::istringstream lines(shell("xwininfo -root -children 2>/dev/null"));
+        std::string line;
+        while (std::getline(lines, line)) {
+            const size_t title = line.find(quoted);
+            if (title == std::string::npos) continue;
+            const unsigned long id = std::strtoul(line.c_str(), nullptr, 16);
+            if (id != 0 && id != except) return id;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < end);
+    return 0;
+}
+
 std::string XSession::windowName(unsigned long window)
 {
     std::string name = shell("xdotool getwindowname " + std::to_string(window));

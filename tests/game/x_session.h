@@ -41,6 +41,10 @@ public:
     // The first visible window whose whole name is `name`, waiting up to
     // `seconds`; 0 when none appeared.
     unsigned long waitForWindow(const std::string& name, double seconds);
+    // A top-level window titled `name` other than `except`, waiting up to
+    // `seconds`: the layer's message boxes, which xdotool's search skips
+    // (they carry no WM_CLASS); 0 when none appeared.
+    unsigned long waitForOtherWindow(const std::string& name, unsigned long except, double seconds);
     std::string windowName(unsigned long window);
     Geometry geometry(unsigned long window);
     // The window's pixels as shown on the screen.

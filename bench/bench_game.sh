@@ -97,7 +97,7 @@ frames_line_from() {
 }
 
 # Closes the game with Escape as a player would; kills it after 10 s (with
-# SIGKILL: the layer's SDL turns SIGTERM into an event the game ignores).
+# SIGKILL, so that a hung game cannot stall the run).
 close_game() {
     local pid=$1 window
     window=$(xdotool search --onlyvisible --name '^Quorvane31$' 2>/dev/null | head -1)

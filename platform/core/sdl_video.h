@@ -1,6 +1,7 @@
 // SDL video start-up shared by every part of the layer that needs SDL's video
 // subsystem (windows, GL probing, display modes). Call before any SDL video
-// function; SDL is started once per process and never stopped here.
+// function; SDL is started once per process and never stopped here. SDL
+// installs no signal handlers: SIGINT and SIGTERM keep their usual effect.
 #pragma once
 
 namespace platform {

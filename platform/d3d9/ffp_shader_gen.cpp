@@ -166,6 +166,10 @@ const char* compare(int func)
 
 const char* interpolation(const FfpKey& key) { return key.flatShade ? "flat " : ""; }
 
+// A stage's coordinates as the fragment stage reads them: all four for a
+// projected lookup, else only s and t, so no more is interpolated per pixel.
+const char* texVarying(const FfpStageKey& stage) { return stage.projected ? "vec4" : "vec2"; }
+
 }  // namespace
 
 std::string ffpVertexShader(const FfpKey& key)
@@ -196,7 +200,7 @@ std::string ffpVertexShader(const FfpKey& key)
     addf(s, "%sout vec4 v_diffuse;\n%sout vec4 v_specular;\nout float v_fog;\n", interpolation(key),
          interpolation(key));
     for (int i = 0; i < key.stageCount; ++i)
-        if (key.stages[i].sampled) addf(s, "out vec4 v_tex%d;\n", i);
+        if (key.stages[i].sampled) addf(s, "out %s v_tex%d;\n", texVarying(key.stages[i]), i);
     add(s, "void main()\n{\n");
 
     if (key.rhw) {
@@ -263,10 +267,11 @@ std::string ffpVertexShader(const FfpKey& key)
         case 3: coord = "vec4(reflect(normalize(cam.xyz), n), 1.0)"; break;
         default: coord = expandCoord(key, stage.texCoordIndex); break;
         }
+        const char* part = stage.projected ? "" : ".xy";
         if (stage.transformCount)
-            addf(s, "    v_tex%d = u_texMatrix[%d] * %s;\n", i, i, coord.c_str());
+            addf(s, "    v_tex%d = (u_texMatrix[%d] * %s)%s;\n", i, i, coord.c_str(), part);
         else
-            addf(s, "    v_tex%d = %s;\n", i, coord.c_str());
+            addf(s, "    v_tex%d = (%s)%s;\n", i, coord.c_str(), part);
     }
     add(s, "}\n");
     return s;
@@ -278,7 +283,8 @@ std::string ffpFragmentShader(const FfpKey& key)
     addf(s, "%sin vec4 v_diffuse;\n%sin vec4 v_specular;\nin float v_fog;\n", interpolation(key),
          interpolation(key));
     for (int i = 0; i < key.stageCount; ++i)
-        if (key.stages[i].sampled) addf(s, "in vec4 v_tex%d;\nuniform sampler2D u_sampler%d;\n", i, i);
+        if (key.stages[i].sampled)
+            addf(s, "in %s v_tex%d;\nuniform sampler2D u_sampler%d;\n", texVarying(key.stages[i]), i, i);
     add(s,
         "uniform vec4 u_textureFactor;\n"
         "uniform float u_alphaRef;\n"

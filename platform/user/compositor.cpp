@@ -248,25 +248,33 @@ void Compositor::unlockPixels()
     composite(true);
 }
 
+void Compositor::sizeTexture()
+{
+    if (textureWidth_ == std::max(1, width_) && textureHeight_ == std::max(1, height_)) return;
+    textureWidth_ = std::max(1, width_);
+    textureHeight_ = std::max(1, height_);
+    // RGB: the window shows no alpha, and Direct3D's alpha must not reach it.
+    // BGRA bytes, so that the copies in and out can be plain copies.
+    glBindTexture(GL_TEXTURE_2D, clientTexture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glBindFramebuffer(GL_FRAMEBUFFER, clientFramebuffer_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, clientTexture_, 0);
+}
+
 void Compositor::uploadIfStale()
 {
     if (!textureStale_) return;
     textureStale_ = false;
+    sizeTexture();
+    if (width_ <= 0 || height_ <= 0) return;
+    // GDI's rows run top-down, GL's bottom-up.
+    std::vector<uint32_t> rows(cpuPixels_.size());
+    const size_t rowLength = static_cast<size_t>(width_);
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(&rows[static_cast<size_t>(height_ - 1 - y) * rowLength],
+                    &cpuPixels_[static_cast<size_t>(y) * rowLength], rowLength * sizeof(uint32_t));
     glBindTexture(GL_TEXTURE_2D, clientTexture_);
-    if (textureWidth_ != std::max(1, width_) || textureHeight_ != std::max(1, height_)) {
-        textureWidth_ = std::max(1, width_);
-        textureHeight_ = std::max(1, height_);
-        // RGB: the window shows no alpha, and Direct3D's alpha must not reach
-        // it. BGRA bytes, so that the copies in and out can be plain copies.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, textureWidth_, textureHeight_, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                     nullptr);
-        glBindFramebuffer(GL_FRAMEBUFFER, clientFramebuffer_);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, clientTexture_, 0);
-    }
-    // GDI's top-down rows into GL's bottom-up texture, a row at a time.
-    for (int y = 0; y < height_ && width_ > 0; ++y)
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, height_ - 1 - y, width_, 1, GL_BGRA, GL_UNSIGNED_BYTE,
-                        &cpuPixels_[static_cast<size_t>(y) * static_cast<size_t>(width_)]);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
 }
 
 void Compositor::drawQuad(unsigned texture, bool linear)
@@ -286,8 +294,10 @@ void Compositor::presentTexture(unsigned texture, int width, int height)
         if (!makeCurrent()) return;
         saved.captureGl();
         if (lockCount_ == 0) applyPendingResize();
-        // GDI's copy is kept only while it is the newest content.
-        uploadIfStale();
+        // The frame covers the whole client: GDI's copy is no longer the
+        // newest content, and is read back only when GDI asks for it.
+        sizeTexture();
+        textureStale_ = false;
         if (width_ > 0 && height_ > 0) {
             copyIntoClient(texture, width, height);
             cpuValid_ = false;
@@ -323,10 +333,8 @@ void Compositor::composite(bool swap)
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     clearAroundClient(drawableWidth, drawableHeight);
     if (width_ > 0 && height_ > 0) {
-        const int left = area_.left, bottom = drawableHeight - area_.top - height_;
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, clientFramebuffer_);
-        glBlitFramebuffer(0, 0, width_, height_, left, bottom, left + width_, bottom + height_, GL_COLOR_BUFFER_BIT,
-                          GL_NEAREST);
+        glViewport(area_.left, drawableHeight - area_.top - height_, width_, height_);
+        drawQuad(clientTexture_, false);
     }
     drawOverlay(drawableWidth, drawableHeight);
     if (swap && shown_) SDL_GL_SwapWindow(sdl_);
@@ -372,8 +380,13 @@ void Compositor::drawOverlay(int drawableWidth, int drawableHeight)
     // The strip alone is kept between frames; anything reaching below it
     // (an open menu, a dialog's controls) is drawn straight into the window.
     if (!painter_ && area_.top > 0 && menuStripOnly(window_)) {
-        strip_.draw(ImGui::GetDrawData(), drawableWidth, std::min<int>(area_.top, drawableHeight), drawableHeight);
-        return;
+        const int height = std::min<int>(area_.top, drawableHeight);
+        if (const unsigned strip = strip_.update(ImGui::GetDrawData(), drawableWidth, height)) {
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            glViewport(0, drawableHeight - height, drawableWidth, height);
+            drawQuad(strip, false);
+            return;
+        }
     }
     glViewport(0, 0, drawableWidth, drawableHeight);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());

@@ -2,7 +2,8 @@
 // retained client content (a texture GDI's pixels are uploaded into and
 // Direct3D's frames are copied into), the menu strip's Dear ImGui context and
 // its cached pixels, and the pass that puts content and strip into the SDL
-// window and swaps. A frame of the client's size costs two plain copies.
+// window and swaps. A frame of the client's size is copied in, drawn out once,
+// and the strip is rendered again only when it changed.
 // Owned by the window record (user_state.h); called by window_host.cpp, the
 // paint and menu code. create() returns null when no context can be made.
 // Every entry leaves the GL context that was current before it current again.
@@ -66,6 +67,7 @@ private:
     bool init(HWND window, SDL_Window* sdlWindow);
     void applyPendingResize();
     void ensureCpuCopy();
+    void sizeTexture();
     void uploadIfStale();
     void copyIntoClient(unsigned texture, int width, int height);
     void clearAroundClient(int drawableWidth, int drawableHeight);

@@ -39,6 +39,7 @@ void SavedState::captureGl()
     glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer_);
     glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer_);
     glGetBooleanv(GL_COLOR_WRITEMASK, colorMask_);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor_);
     for (size_t i = 0; i < kCapabilityCount; ++i) enabled_[i] = glIsEnabled(kCapabilities[i]);
 
     for (GLenum capability : kCapabilities) glDisable(capability);
@@ -60,6 +61,7 @@ void SavedState::restoreGl()
             glDisable(kCapabilities[i]);
     }
     glColorMask(colorMask_[0], colorMask_[1], colorMask_[2], colorMask_[3]);
+    glClearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer_));
     glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer_));
     glPixelStorei(GL_UNPACK_ALIGNMENT, unpackAlignment_);

@@ -40,6 +40,7 @@ private:
     GLint unpackAlignment_ = 4, unpackRowLength_ = 0, packAlignment_ = 4, packRowLength_ = 0;
     GLint unpackBuffer_ = 0, packBuffer_ = 0;
     GLboolean colorMask_[4] = {GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE};
+    GLfloat clearColor_[4] = {};
     GLboolean enabled_[kCapabilityCount] = {};
 };
 

@@ -59,8 +59,7 @@ bool StripCache::ensureTarget(int width, int height)
     if (texture_ && width == width_ && height == height_) return true;
     if (!texture_) glGenTextures(1, &texture_);
     if (!framebuffer_) glGenFramebuffers(1, &framebuffer_);
-    // RGB: what the window shows has no alpha. Given as BGRA bytes, so that
-    // the copy into the window can be a plain copy.
+    // RGB: what the window shows has no alpha.
     glBindTexture(GL_TEXTURE_2D, texture_);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -101,18 +100,13 @@ void StripCache::render(ImDrawData* data)
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawn));
 }
 
-void StripCache::draw(ImDrawData* data, int width, int height, int drawableHeight)
+GLuint StripCache::update(ImDrawData* data, int width, int height)
 {
-    if (!data || width <= 0 || height <= 0 || !ensureTarget(width, height)) return;
+    if (!data || width <= 0 || height <= 0 || !ensureTarget(width, height)) return 0;
     const bool changed = recordIfChanged(*data);
     if (changed || !valid_) render(data);
     valid_ = true;
-    GLint read = 0;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-    glBlitFramebuffer(0, 0, width_, height_, 0, drawableHeight - height_, width_, drawableHeight,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(read));
+    return texture_;
 }
 
 void StripCache::release()

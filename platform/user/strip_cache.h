@@ -1,9 +1,9 @@
 // The menu strip kept as pixels between frames. Direct3D presents every frame
 // while the strip rarely changes, so the compositor hands each frame's strip
 // draw data here: it is rendered (over the window's white) into a texture only
-// when it differs from the data rendered last, and the texture is copied into
-// the window. Owned by the compositor; its GL context must be current for
-// every call, including release().
+// when it differs from the data rendered last, and the compositor draws the
+// texture into the window. Owned by the compositor; its GL context must be
+// current for every call, including release().
 #pragma once
 
 #include <epoxy/gl.h>
@@ -20,10 +20,10 @@ public:
     StripCache(const StripCache&) = delete;
     StripCache& operator=(const StripCache&) = delete;
 
-    // Puts `data`, which draws nothing below row `height`, into rows 0 to
-    // height - 1 of the bound draw framebuffer (`drawableHeight` rows high,
-    // `width` wide), rendering it first when it changed.
-    void draw(ImDrawData* data, int width, int height, int drawableHeight);
+    // The texture (GL's row order, `width` x `height`) showing `data`, which
+    // draws nothing below row `height`; rendered first when `data` changed.
+    // 0 when no texture can be made.
+    GLuint update(ImDrawData* data, int width, int height);
     // The next draw renders again (the font atlas was rebuilt).
     void invalidate() { valid_ = false; }
     // Deletes the GL objects.

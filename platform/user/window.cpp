@@ -1,6 +1,7 @@
 // Windows: creation and destruction with the messages Windows sends, showing,
 // enabling, styles and window longs, text. Each top-level window gets its SDL
 // window and compositor here.
+#include "platform/core/sdl_video.h"
 #include "platform/user/compositor.h"
 #include "platform/user/input_state.h"
 #include "platform/user/menu_loop.h"
@@ -216,7 +217,7 @@ bool ensureVideo()
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!ensureSdlVideo()) {
         SDL_Log("no SDL video: %s", SDL_GetError());
         return false;
     }

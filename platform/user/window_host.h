@@ -23,10 +23,10 @@ bool makeGlContextCurrent(HWND window);
 // window has a menu, is the band above `top`.
 RECT clientAreaInDrawable(HWND window);
 
-// Direct3D's Present: draws `texture` (GL_TEXTURE_2D, width x height, row 0 at
-// the bottom as GL stores it) stretched over the client area, the menu strip
-// over it, and swaps. The caller's GL state other than the bound framebuffer,
-// program, texture unit 0 and viewport is left alone.
+// Direct3D's Present: shows `texture` (GL_TEXTURE_2D, width x height, row 0 at
+// the bottom as GL stores it) in the client area, copied when it has the
+// client's size and stretched otherwise, the menu strip above it, and swaps.
+// The caller's GL state is left as it was.
 void presentTexture(HWND window, unsigned texture, int width, int height);
 
 // Direct3D's switch to full screen: the window now covers `bounds` (screen

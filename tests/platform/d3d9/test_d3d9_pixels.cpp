@@ -364,4 +364,48 @@ TEST_F(D3d9Pixels, TransformsPlaceIndexedGeometryFromBuffers)
     vb->Release();
 }
 
+// Texture transforms belong to the vertex stage: a 2D set is (u, v, 1, 0), so
+// the matrix's third row translates it; PROJECTED divides by the last output.
+TEST_F(D3d9Pixels, TextureTransformsShiftAndProjectTheCoordinates)
+{
+    struct V {
+        float x, y, z, u, v;
+    };
+    const V quadVertices[4] = {{-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
+    IDirect3DTexture9* texture = makeTexture(2, 1, quadrantTexel);
+    ASSERT_NE(texture, nullptr);
+    ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+    ASSERT_EQ(device->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+    ASSERT_EQ(device->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1), D3D_OK);
+    auto drawWith = [&](const D3DMATRIX& matrix, DWORD flags) {
+        clear(0);
+        EXPECT_EQ(device->SetTransform(D3DTS_TEXTURE0, &matrix), D3D_OK);
+        EXPECT_EQ(device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, flags), D3D_OK);
+        EXPECT_EQ(device->BeginScene(), D3D_OK);
+        EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quadVertices, sizeof quadVertices[0]), D3D_OK);
+        EXPECT_EQ(device->EndScene(), D3D_OK);
+        return readBack();
+    };
+    D3DMATRIX matrix = {};
+    matrix._11 = matrix._22 = matrix._33 = matrix._44 = 1.f;
+
+    matrix._31 = 0.5f;  // u + 0.5, wrapping
+    const std::vector<uint32_t> shifted = drawWith(matrix, D3DTTFF_COUNT2);
+    saveFrame(shifted, "texture_shift");
+    EXPECT_TRUE(colorNear(pixelAt(shifted, 10, 10), {0, 255, 0}, 0));
+    EXPECT_TRUE(colorNear(pixelAt(shifted, 50, 10), {255, 0, 0}, 0));
+    EXPECT_TRUE(colorNear(pixelAt(shifted, 10, 50), {255, 255, 255}, 0));
+    EXPECT_TRUE(colorNear(pixelAt(shifted, 50, 50), {0, 0, 255}, 0));
+
+    matrix._31 = 0.f;
+    matrix._33 = 2.f;  // the third output is 2: (u / 2, v / 2), the top-left texel only
+    const std::vector<uint32_t> projected = drawWith(matrix, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+    saveFrame(projected, "texture_projected");
+    EXPECT_TRUE(colorNear(pixelAt(projected, 10, 10), {255, 0, 0}, 0));
+    EXPECT_TRUE(colorNear(pixelAt(projected, 50, 50), {255, 0, 0}, 0));
+
+    ASSERT_EQ(device->SetTexture(0, nullptr), D3D_OK);
+    texture->Release();
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 // frames) and the reference device, which renders in software.
 #include "platform/d3d9/automation.h"
 #include "platform/user/window_host.h"
+#include "q31_automation.h"
+#include "tests/support/png_writer.h"
 #include "tests/platform/d3d9/d3d9_fixture.h"
 
 #include <SDL.h>
@@ -73,6 +75,54 @@ TEST_F(D3d9Seams, CapturedPresentMatchesTheBackBuffer)
     EXPECT_TRUE(colorNear(pixels[5 * kTestSize + 5], {200, 0, 0}, 0)) << "row 0 is the top";
     EXPECT_TRUE(colorNear(pixels[40 * kTestSize + 5], {0, 0, 200}, 0));
     for (size_t i = 0; i < pixels.size(); i += 97) EXPECT_EQ(pixels[i] & 0xffffff, backBuffer[i] & 0xffffff);
+}
+
+// What the window shows after Present is the back buffer of the client's
+// size, pixel for pixel and upright, from the window's own context (HAL) as
+// from the private one (REF).
+TEST_F(D3d9Seams, TheWindowShowsThePresentedBackBufferUpright)
+{
+    RECT client;
+    ASSERT_TRUE(GetClientRect(window, &client));
+    const int width = client.right, height = client.bottom;
+    ASSERT_GE(width, 32);
+    ASSERT_GE(height, 32);
+    D3DPRESENT_PARAMETERS parameters = windowedParameters();
+    parameters.BackBufferWidth = UINT(width);
+    parameters.BackBufferHeight = UINT(height);
+    q31automation::setEnabled(true);
+    for (const D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+        SCOPED_TRACE(type == D3DDEVTYPE_HAL ? "HAL" : "REF");
+        ASSERT_EQ(createDevice(type, parameters), D3D_OK);
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 200), 1.f, 0), D3D_OK);
+        // Red from the top-left corner to the diagonal; over it a green wedge,
+        // eight rows high at the left edge.
+        const float w = float(width) - 0.5f, h = float(height) - 0.5f;
+        const RhwColorVertex v[6] = {{-0.5f, -0.5f, 0.5f, 1, 0xffc00000}, {w, -0.5f, 0.5f, 1, 0xffc00000},
+                                     {-0.5f, h, 0.5f, 1, 0xffc00000},     {-0.5f, -0.5f, 0.5f, 1, 0xff00a000},
+                                     {w, -0.5f, 0.5f, 1, 0xff00a000},     {-0.5f, 7.5f, 0.5f, 1, 0xff00a000}};
+        drawRhw(D3DPT_TRIANGLELIST, 2, v, sizeof v[0], kRhwColorFvf);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        std::vector<uint32_t> shown;
+        int shownWidth = 0, shownHeight = 0;
+        ASSERT_TRUE(q31automation::readFrame(window, &shown, &shownWidth, &shownHeight));
+        ASSERT_EQ(shownWidth, width);
+        ASSERT_EQ(shownHeight, height);
+        q31test::writePng(type == D3DDEVTYPE_HAL ? "d3d9_window_hal.png" : "d3d9_window_ref.png", shown, width,
+                          height);
+        auto at = [&](int x, int y) { return shown[size_t(y) * size_t(width) + size_t(x)]; };
+        // Exact colours up to the edges' neighbours: a plain copy, no filtering.
+        EXPECT_TRUE(colorNear(at(0, 0), {0, 0xa0, 0}, 0)) << "the top row is green";
+        EXPECT_TRUE(colorNear(at(width / 2, 0), {0, 0xa0, 0}, 0));
+        EXPECT_TRUE(colorNear(at(0, 7), {0, 0xa0, 0}, 0));
+        EXPECT_TRUE(colorNear(at(0, 8), {0xc0, 0, 0}, 0)) << "the left is red";
+        EXPECT_TRUE(colorNear(at(0, height - 3), {0xc0, 0, 0}, 0));
+        EXPECT_TRUE(colorNear(at(width - 1, height - 1), {0, 0, 200}, 0)) << "the bottom right is the clear colour";
+        EXPECT_TRUE(colorNear(at(width - 1, 10), {0, 0, 200}, 0));
+        device->Release();
+        device = nullptr;
+    }
+    q31automation::setEnabled(false);
 }
 
 // No software device is registered, so SW is not offered (Wine's runtime

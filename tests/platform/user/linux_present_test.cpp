@@ -1,0 +1,189 @@
+// Direct3D's frames on a window of the Linux layer: a frame of the client's
+// size lands pixel for pixel, upright, below the strip; the menu strip, kept
+// between frames, still follows every change of the menu. Linux only.
+#include <gtest/gtest.h>
+
+#include "tests/platform/user/linux_support.h"
+#include "tests/support/png_writer.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+using usertest::pixelAt;
+
+constexpr int kClientWidth = 500;
+constexpr int kClientHeight = 375;
+constexpr uint32_t kBlue = 0x000000FFu, kGreen = 0x0000FF00u, kRed = 0x00FF0000u, kGray = 0x00808080u;
+
+// A client-sized texture in GL's order (row 0 at the bottom), one colour a
+// quadrant: blue top left, green top right, red bottom left, gray bottom right,
+// the quadrants' edges at client row kClientHeight / 2 and column kClientWidth / 2.
+GLuint quadrantTexture()
+{
+    std::vector<uint32_t> texels(static_cast<size_t>(kClientWidth) * kClientHeight);
+    for (int y = 0; y < kClientHeight; ++y)
+        for (int x = 0; x < kClientWidth; ++x) {
+            const bool top = kClientHeight - 1 - y < kClientHeight / 2, left = x < kClientWidth / 2;
+            const uint32_t rgb = top ? (left ? kBlue : kGreen) : (left ? kRed : kGray);
+            // BGRA bytes, alpha 0: the window shows no alpha.
+            texels[static_cast<size_t>(y) * kClientWidth + x] = rgb;
+        }
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kClientWidth, kClientHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    return texture;
+}
+
+class UserLinuxPresent : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        strip = GetSystemMetrics(SM_CYMENU);
+        menu = LoadMenuA(usertest::programInstance(), MAKEINTRESOURCE(141));
+        ASSERT_NE(menu, nullptr);
+        window = windows.create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, kClientWidth, kClientHeight, menu);
+        ASSERT_NE(window, nullptr);
+        usertest::pumpReady();
+        ASSERT_TRUE(platform::makeGlContextCurrent(window));
+        texture = quadrantTexture();
+    }
+    void TearDown() override
+    {
+        if (texture && platform::makeGlContextCurrent(window)) glDeleteTextures(1, &texture);
+    }
+
+    // Frames as the device presents them, then what the window shows.
+    std::vector<uint32_t> presentFrames(int count)
+    {
+        for (int i = 0; i < count; ++i) platform::presentTexture(window, texture, kClientWidth, kClientHeight);
+        std::vector<uint32_t> pixels;
+        EXPECT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+        return pixels;
+    }
+
+    // Columns of bar item `index` with text darker than `level` in the blue channel.
+    int darkColumns(const std::vector<uint32_t>& pixels, int index, int level)
+    {
+        RECT box{};
+        EXPECT_TRUE(q31automation::menuBarItemRect(window, index, &box));
+        int columns = 0;
+        for (int x = box.left; x < box.right; ++x) {
+            bool dark = false;
+            for (int y = 0; y < strip; ++y) dark = dark || int(pixelAt(pixels, width, x, y) & 0xFF) < level;
+            columns += dark ? 1 : 0;
+        }
+        return columns;
+    }
+
+    // The darkest blue channel in bar item `index`: about 0 for black text,
+    // 0x6D for grayed.
+    int darkest(const std::vector<uint32_t>& pixels, int index)
+    {
+        RECT box{};
+        EXPECT_TRUE(q31automation::menuBarItemRect(window, index, &box));
+        int level = 0xFF;
+        for (int x = box.left; x < box.right; ++x)
+            for (int y = 0; y < strip; ++y) level = std::min(level, int(pixelAt(pixels, width, x, y) & 0xFF));
+        return level;
+    }
+
+    usertest::SeamOn seam;
+    usertest::RecordingWindows windows;
+    HMENU menu = nullptr;
+    HWND window = nullptr;
+    GLuint texture = 0;
+    int strip = 0;
+    int width = 0, height = 0;
+};
+
+TEST_F(UserLinuxPresent, AClientSizedFrameLandsPixelForPixelAndLeavesTheCallersState)
+{
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glScissor(3, 4, 5, 6);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+
+    const std::vector<uint32_t> pixels = presentFrames(1);
+    GLint drawn = 0, read = 0, box[4] = {};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    EXPECT_EQ(drawn, GLint(framebuffer));
+    EXPECT_EQ(read, GLint(framebuffer));
+    EXPECT_EQ(box[0], 3);
+    EXPECT_EQ(box[3], 6);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    GLfloat clear[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[1], 0.5f);
+    glDeleteFramebuffers(1, &framebuffer);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    ASSERT_EQ(width, kClientWidth);
+    ASSERT_EQ(height, kClientHeight + strip);
+    q31test::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/present_quadrants.png", pixels, width, height);
+    // Every edge pixel of each quadrant, exactly: a plain copy, no filtering.
+    const int top = strip, bottom = height - 1, middleX = kClientWidth / 2, middleY = strip + kClientHeight / 2;
+    EXPECT_EQ(pixelAt(pixels, width, 0, top), kBlue);
+    EXPECT_EQ(pixelAt(pixels, width, middleX - 1, middleY - 1), kBlue);
+    EXPECT_EQ(pixelAt(pixels, width, middleX, top), kGreen);
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, middleY - 1), kGreen);
+    EXPECT_EQ(pixelAt(pixels, width, 0, middleY), kRed);
+    EXPECT_EQ(pixelAt(pixels, width, middleX - 1, bottom), kRed);
+    EXPECT_EQ(pixelAt(pixels, width, middleX, middleY), kGray);
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, bottom), kGray);
+    // The strip above, in its own colour, not the frame's.
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, 0), 0x00F0F0F0u);
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, strip - 1), 0x00F0F0F0u);
+    // GDI's copy of the client is what Direct3D drew, top row first.
+    platform::ClientPixels client{};
+    ASSERT_TRUE(platform::lockClientPixels(window, &client));
+    EXPECT_EQ(client.pixels[0], kBlue);
+    EXPECT_EQ(client.pixels[static_cast<size_t>(client.width) * (client.height - 1) + client.width - 1], kGray);
+    platform::unlockClientPixels(window);
+}
+
+TEST_F(UserLinuxPresent, TheStripFollowsMenuChangesBetweenPresentedFrames)
+{
+    const std::vector<uint32_t> before = presentFrames(3);
+    ASSERT_GT(darkColumns(before, 0, 0x40), 8);
+    EXPECT_LT(darkest(before, 0), 0x40);
+
+    // Grayed: "File" loses its black text, "Help" stays as it was.
+    EnableMenuItem(menu, 0, MF_BYPOSITION | MF_GRAYED);
+    DrawMenuBar(window);
+    const std::vector<uint32_t> grayed = presentFrames(2);
+    EXPECT_GE(darkest(grayed, 0), 0x60);
+    EXPECT_LE(darkest(grayed, 0), 0x80);
+    EXPECT_EQ(darkColumns(grayed, 1, 0x40), darkColumns(before, 1, 0x40));
+
+    // A new item appears where the strip was empty.
+    HMENU extra = CreatePopupMenu();
+    AppendMenuA(extra, MF_STRING, 1234, "&Item");
+    ASSERT_TRUE(AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(extra), "&Extra"));
+    DrawMenuBar(window);
+    const std::vector<uint32_t> appended = presentFrames(2);
+    EXPECT_GT(darkColumns(appended, 2, 0x40), 8);
+
+    // The program's menu again, as loaded: the same pixels as the first frames.
+    HMENU fresh = LoadMenuA(usertest::programInstance(), MAKEINTRESOURCE(141));
+    ASSERT_TRUE(SetMenu(window, fresh));
+    DestroyMenu(menu);
+    menu = fresh;
+    const std::vector<uint32_t> restored = presentFrames(2);
+    ASSERT_EQ(restored.size(), before.size());
+    int differing = 0;
+    for (size_t i = 0; i < static_cast<size_t>(strip) * static_cast<size_t>(width); ++i)
+        differing += restored[i] != before[i] ? 1 : 0;
+    EXPECT_EQ(differing, 0);
+}
+
+}  // namespace

@@ -24,6 +24,17 @@ protected:
     ULONG binds_ = 0;
 };
 
+// Points a device or state-block slot at `value`, binding the new object
+// before unbinding the old one, so rebinding the same object never frees it.
+template <class T>
+void rebind(T*& slot, T* value)
+{
+    if (value) value->bindRetain();
+    T* old = slot;
+    slot = value;
+    if (old) old->bindRelease();
+}
+
 // The IUnknown and IDirect3DResource9 half of a resource class.
 template <class Interface>
 class Resource : public Interface, public ChildLife {

@@ -26,15 +26,6 @@ D3DMATRIX identity()
     return m;
 }
 
-template <class T>
-void rebind(T*& slot, T* value)
-{
-    if (value) value->bindRetain();
-    T* old = slot;
-    slot = value;
-    if (old) old->bindRelease();
-}
-
 // States whose value selects the generated shaders.
 bool selectsShader(D3DRENDERSTATETYPE state)
 {

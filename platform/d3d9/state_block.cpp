@@ -9,15 +9,6 @@
 namespace d3d9gl {
 namespace {
 
-template <class T>
-void rebind(T*& slot, T* value)
-{
-    if (value) value->bindRetain();
-    T* old = slot;
-    slot = value;
-    if (old) old->bindRelease();
-}
-
 // The render states of the published pixel-state and vertex-state lists.
 const D3DRENDERSTATETYPE kPixelStates[] = {
     D3DRS_ZENABLE, D3DRS_FILLMODE, D3DRS_SHADEMODE, D3DRS_ZWRITEENABLE, D3DRS_ALPHATESTENABLE, D3DRS_LASTPIXEL,

@@ -68,17 +68,6 @@ RECT toPixels(const DialogMetrics& metrics, int x, int y, int width, int height)
     return RECT{left, top, left + MulDiv(width, metrics.baseX, 4), top + MulDiv(height, metrics.baseY, 8)};
 }
 
-HWND topLevelOf(HWND window)
-{
-    for (int depth = 0; window && depth < 64; ++depth) {
-        Window* record = findWindow(window);
-        if (!record) return nullptr;
-        if (record->topLevel()) return window;
-        window = record->parent;
-    }
-    return nullptr;
-}
-
 // Centred over the owner (DS_CENTER) or placed from the owner's client
 // origin, and kept on the screen.
 POINT placeDialog(const DialogTemplate& dialogTemplate, const RECT& pixels, HWND owner)

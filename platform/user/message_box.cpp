@@ -98,17 +98,6 @@ int showSdlBox(HWND owner, const char* caption, const char* text, UINT type, con
     return chosen >= 0 ? chosen : escape;
 }
 
-HWND topLevelOf(HWND window)
-{
-    for (int depth = 0; depth < 64; ++depth) {
-        Window* record = findWindow(window);
-        if (!record) return nullptr;
-        if (record->topLevel()) return window;
-        window = record->parent;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 }  // namespace platform::user

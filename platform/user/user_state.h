@@ -75,6 +75,8 @@ struct Window {
 Window* findWindow(HWND window);
 // The same, setting ERROR_INVALID_WINDOW_HANDLE when there is none.
 Window* findWindowOrFail(HWND window);
+// The top-level window that `window` is or sits in; null for a stale handle.
+HWND topLevelOf(HWND window);
 Window* findWindowBySdlId(uint32_t sdlId);
 HWND addWindow(std::unique_ptr<Window> window);
 // Frees the record: the handle becomes stale.

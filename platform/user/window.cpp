@@ -126,17 +126,6 @@ bool isSelfOrChild(HWND window, HWND ancestor)
     return false;
 }
 
-HWND topLevelOf(HWND window)
-{
-    for (int depth = 0; depth < 64; ++depth) {
-        Window* record = findWindow(window);
-        if (!record) return nullptr;
-        if (record->topLevel()) return window;
-        window = record->parent;
-    }
-    return nullptr;
-}
-
 void hideWindow(HWND handle, bool sendShowMessage)
 {
     Window* window = findWindow(handle);
@@ -208,6 +197,17 @@ void sendNcDestroyAndFree(HWND handle)
 }
 
 }  // namespace
+
+HWND topLevelOf(HWND window)
+{
+    for (int depth = 0; window && depth < 64; ++depth) {
+        Window* record = findWindow(window);
+        if (!record) return nullptr;
+        if (record->topLevel()) return window;
+        window = record->parent;
+    }
+    return nullptr;
+}
 
 bool ensureVideo()
 {

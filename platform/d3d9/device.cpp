@@ -193,6 +193,15 @@ HRESULT Device::createBackBuffer(int samples)
                                   GL_RENDERBUFFER, depthBuffer_);
     }
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    // The window's framebuffer stands in only where a program could hardly
+    // tell: the same pixel format, at least the depth precision asked for
+    // (stencil stays off without a stencil format), contents not kept past Present.
+    const DepthFormatInfo* depth = parameters_.EnableAutoDepthStencil ? depthFormat(parameters_.AutoDepthStencilFormat)
+                                                                      : nullptr;
+    directCapable_ = samples == 0 && depth && parameters_.BackBufferFormat == D3DFMT_X8R8G8B8 &&
+                     parameters_.SwapEffect == D3DSWAPEFFECT_DISCARD;
+    direct_ = frameStarted_ = false;
+    origin_ = {};
     if (samples > 0) {
         glGenFramebuffers(1, &resolveFbo_);
         glBindFramebuffer(GL_FRAMEBUFFER, resolveFbo_);
@@ -409,7 +418,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (z < 0.f || z > 1.f) return D3DERR_INVALIDCALL;
     if (lossState_ != LossState::Operational) return D3D_OK;
     if (!makeCurrent()) return D3DERR_INVALIDCALL;
-    glBindFramebuffer(GL_FRAMEBUFFER, renderFbo_);
+    beginFrame();
+    glBindFramebuffer(GL_FRAMEBUFFER, frameFramebuffer());
     // Clear ignores the write masks but stays inside the viewport.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
@@ -418,11 +428,13 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
                  float(color >> 24) / 255.f);
     glClearDepth(z);
     glClearStencil(GLint(stencil & 0xff));
+    // A window's stencil that the device's format lacks is cleared with the
+    // depth: nothing reads it, and depth alone would have to keep it.
+    const bool clearStencil = (flags & D3DCLEAR_STENCIL) || (direct_ && !hasStencil_ && (flags & D3DCLEAR_ZBUFFER));
     const GLbitfield bits = ((flags & D3DCLEAR_TARGET) ? GL_COLOR_BUFFER_BIT : 0) |
-                            ((flags & D3DCLEAR_ZBUFFER) ? GL_DEPTH_BUFFER_BIT : 0) |
-                            ((flags & D3DCLEAR_STENCIL) ? GL_STENCIL_BUFFER_BIT : 0);
+                            ((flags & D3DCLEAR_ZBUFFER) ? GL_DEPTH_BUFFER_BIT : 0) | (clearStencil ? GL_STENCIL_BUFFER_BIT : 0);
     const D3DVIEWPORT9& vp = state_.viewport;
-    const LONG height = LONG(parameters_.BackBufferHeight);
+    const LONG width = LONG(parameters_.BackBufferWidth), height = LONG(parameters_.BackBufferHeight);
     glEnable(GL_SCISSOR_TEST);
     auto clearRect = [&](LONG x1, LONG y1, LONG x2, LONG y2) {
         x1 = std::max(x1, LONG(vp.X));
@@ -430,8 +442,13 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         x2 = std::min(x2, LONG(vp.X + vp.Width));
         y2 = std::min(y2, LONG(vp.Y + vp.Height));
         if (x2 <= x1 || y2 <= y1) return;
-        glScissor(x1, height - y2, x2 - x1, y2 - y1);
+        // All of the back buffer in the window: the whole window is cleared,
+        // which GL does far faster than a rectangle; Present draws the rest
+        // of the window again.
+        if (direct_ && x1 == 0 && y1 == 0 && x2 == width && y2 == height) glDisable(GL_SCISSOR_TEST);
+        glScissor(origin_.x + x1, origin_.y + height - y2, x2 - x1, y2 - y1);
         glClear(bits);
+        glEnable(GL_SCISSOR_TEST);
     };
     if (count == 0) {
         clearRect(LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height));

@@ -1,6 +1,8 @@
 // IDirect3DDevice9 over OpenGL 3.3 core. The back buffer is an offscreen
 // framebuffer of BackBufferWidth x BackBufferHeight that Present hands to the
-// window's compositor; the fixed-function pipeline runs in generated shaders.
+// window's compositor, or, frame by frame where the render host offers it,
+// the client area of the window's own framebuffer; the fixed-function
+// pipeline runs in generated shaders.
 // Created by IDirect3D9::CreateDevice. Bad arguments give D3DERR_INVALIDCALL;
 // while the device is lost Present and TestCooperativeLevel say so and draws
 // are dropped, as on Windows. Implemented across device.cpp (life, Reset,
@@ -145,6 +147,9 @@ private:
     HRESULT createBackBuffer(int samples);
     void destroyBackBuffer();
     void applyPresentMode();
+    // The framebuffer a frame draws into, chosen at its first draw or clear.
+    void beginFrame();
+    GLuint frameFramebuffer() const { return direct_ ? 0 : renderFbo_; }
     void updateLossState();
     void releaseBindings(DeviceState* state);
     void resetState();
@@ -192,6 +197,13 @@ private:
     GLuint depthBuffer_ = 0;
     int samples_ = 0;
     bool hasStencil_ = false;
+    // Drawing into the window: allowed by the format, depth buffer and swap
+    // effect (directCapable_); done by this or the last frame (direct_), with
+    // the back buffer's bottom-left pixel at origin_ in the window.
+    bool directCapable_ = false;
+    bool direct_ = false;
+    bool frameStarted_ = false;
+    POINT origin_ = {};
     GLuint vao_ = 0;
     GLuint streamVbo_ = 0;
     GLuint streamIbo_ = 0;

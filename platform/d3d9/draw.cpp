@@ -580,11 +580,12 @@ GLuint Device::streamBuffer(GLenum target, const void* data, size_t bytes, size_
 bool Device::prepareDraw()
 {
     if (!makeCurrent() || state_.fvf == 0) return false;
+    beginFrame();
     if (dirty_ & kDirtyViewport) {
         const D3DVIEWPORT9& vp = state_.viewport;
-        glBindFramebuffer(GL_FRAMEBUFFER, renderFbo_);
-        glViewport(GLint(vp.X), GLint(parameters_.BackBufferHeight - vp.Y - vp.Height), GLsizei(vp.Width),
-                   GLsizei(vp.Height));
+        glBindFramebuffer(GL_FRAMEBUFFER, frameFramebuffer());
+        glViewport(origin_.x + GLint(vp.X), origin_.y + GLint(parameters_.BackBufferHeight - vp.Y - vp.Height),
+                   GLsizei(vp.Width), GLsizei(vp.Height));
         glDepthRange(vp.MinZ, vp.MaxZ);
         dirty_ &= ~kDirtyViewport;
     }

@@ -2,6 +2,7 @@
 // screen with the requested display mode, vsync or not).
 #include "platform/d3d9/automation.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/formats.h"
 #include "platform/user/window_host.h"
 
 #include <SDL.h>
@@ -50,11 +51,41 @@ void Device::applyPresentMode()
     host_->setSwapInterval(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
 }
 
+void Device::beginFrame()
+{
+    if (frameStarted_) return;
+    frameStarted_ = true;
+    POINT origin = {};
+    const DepthFormatInfo* depth = depthFormat(parameters_.AutoDepthStencilFormat);
+    const bool direct = directCapable_ && depth &&
+                        host_->directTarget(int(parameters_.BackBufferWidth), int(parameters_.BackBufferHeight),
+                                            depth->depthBits, depth->stencilBits, &origin);
+    if (direct) host_->beginDirectFrame();
+    const bool moved = direct != direct_ || origin.x != origin_.x || origin.y != origin_.y;
+    direct_ = direct;
+    origin_ = origin;
+    if (!moved) return;
+    dirty_ |= kDirtyViewport | kDirtyRaster;
+    if (!depthBuffer_) return;
+    // The depth buffer does not move with the frame: the one now drawn into
+    // starts as a new back buffer's does.
+    glBindFramebuffer(GL_FRAMEBUFFER, frameFramebuffer());
+    glDisable(GL_SCISSOR_TEST);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xff);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
 bool Device::readBackBuffer(std::vector<uint8_t>* rgba)
 {
     if (!makeCurrent()) return false;
     const GLsizei width = GLsizei(parameters_.BackBufferWidth), height = GLsizei(parameters_.BackBufferHeight);
-    if (samples_ > 0) {
+    if (direct_) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+    } else if (samples_ > 0) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, renderFbo_);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFbo_);
         glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
@@ -65,8 +96,8 @@ bool Device::readBackBuffer(std::vector<uint8_t>* rgba)
     rgba->resize(size_t(width) * size_t(height) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
-    glBindFramebuffer(GL_FRAMEBUFFER, renderFbo_);
+    glReadPixels(origin_.x, origin_.y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->data());
+    glBindFramebuffer(GL_FRAMEBUFFER, frameFramebuffer());
     // GL's rows run bottom-up; Direct3D's surfaces top-down.
     const size_t rowBytes = size_t(width) * 4;
     for (GLsizei y = 0; y < height / 2; ++y)
@@ -95,7 +126,13 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const struct _RGNDATA*)
     }
     // Our sampler on unit 0 would override the compositor's filtering.
     glBindSampler(0, 0);
-    host_->present(colorTexture_, width, height);
+    // A Present without drawing shows the last frame again, from wherever
+    // that frame went.
+    frameStarted_ = false;
+    if (direct_)
+        host_->presentDirect();
+    else
+        host_->present(colorTexture_, width, height);
     // The compositor used the framebuffer, program, texture unit 0 and viewport.
     makeCurrent();
     dirty_ |= kDirtyViewport | kDirtyTextures | kDirtyRaster;

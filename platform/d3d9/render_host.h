@@ -18,6 +18,16 @@ public:
     virtual bool makeCurrent() = 0;
     // Shows `texture` (this host's context, GL orientation) in the window and swaps.
     virtual void present(unsigned texture, int width, int height) = 0;
+    // A frame drawn straight into the window's own framebuffer, where the
+    // host offers that (platform::directFrameTarget): whether a width x height
+    // 8-bit RGB frame with this depth and stencil can go there now, and the
+    // GL position of its bottom-left pixel; the frame's start; its Present.
+    virtual bool directTarget(int /*width*/, int /*height*/, int /*depthBits*/, int /*stencilBits*/, POINT*)
+    {
+        return false;
+    }
+    virtual void beginDirectFrame() {}
+    virtual void presentDirect() {}
     // 0: swap at once; 1: wait for the vertical blank.
     virtual void setSwapInterval(int interval) = 0;
     // The GL_RENDERER string of this host's context.

@@ -1,5 +1,8 @@
 // The HAL device's host: GL calls go to the window's own context and frames to
-// the window host's compositor.
+// the window host's compositor. Under a software rasteriser, whose swap copies
+// the back buffer to the window and leaves it as it was, a frame of the
+// client's size is drawn straight into the window: copying an offscreen frame
+// in costs a full-window pass there (on a GPU it costs next to nothing).
 #include "platform/d3d9/render_host.h"
 #include "platform/user/window_host.h"
 
@@ -11,7 +14,7 @@ namespace {
 
 class WindowRenderHost final : public RenderHost {
 public:
-    explicit WindowRenderHost(HWND window) : window_(window) {}
+    explicit WindowRenderHost(HWND window) : window_(window) { direct_ = isSoftwareRenderer(renderer()); }
 
     bool makeCurrent() override
     {
@@ -25,6 +28,15 @@ public:
     {
         platform::presentTexture(window_, texture, width, height);
     }
+
+    bool directTarget(int width, int height, int depthBits, int stencilBits, POINT* origin) override
+    {
+        return direct_ && platform::directFrameTarget(window_, width, height, depthBits, stencilBits, origin);
+    }
+
+    void beginDirectFrame() override { platform::beginDirectFrame(window_); }
+
+    void presentDirect() override { platform::presentDirectFrame(window_); }
 
     void setSwapInterval(int interval) override
     {
@@ -40,6 +52,7 @@ public:
 
 private:
     HWND window_;
+    bool direct_ = false;
 };
 
 }  // namespace

@@ -145,6 +145,19 @@ bool Compositor::init(HWND window, SDL_Window* sdlWindow)
     int atlasWidth = 0, atlasHeight = 0;
     io.Fonts->GetTexDataAsRGBA32(&atlas, &atlasWidth, &atlasHeight);
     if (!ImGui_ImplOpenGL3_Init("#version 330 core")) return false;
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const GLenum channels[4] = {GL_FRAMEBUFFER_ATTACHMENT_RED_SIZE, GL_FRAMEBUFFER_ATTACHMENT_GREEN_SIZE,
+                                GL_FRAMEBUFFER_ATTACHMENT_BLUE_SIZE, GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE};
+    for (int i = 0; i < 4; ++i)
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_BACK_LEFT, channels[i], &windowColorBits_[i]);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE,
+                                          &windowDepthBits_);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL, GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE,
+                                          &windowStencilBits_);
+    // A window without depth or stencil reports an error rather than 0.
+    while (glGetError() != GL_NO_ERROR) {
+    }
     return true;
 }
 
@@ -211,7 +224,7 @@ void Compositor::applyPendingResize()
     textureStale_ = true;
 }
 
-// Brings the CPU copy up to date after Direct3D drew into the texture.
+// Brings the CPU copy up to date after Direct3D drew into the texture or the window.
 void Compositor::ensureCpuCopy()
 {
     if (cpuValid_) return;
@@ -220,6 +233,7 @@ void Compositor::ensureCpuCopy()
     SavedState saved;
     if (!makeCurrent()) return;
     saved.captureGl();
+    takeClientFromWindow();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, clientFramebuffer_);
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, cpuPixels_.data());
     for (uint32_t& pixel : cpuPixels_) pixel &= 0x00FFFFFFu;
@@ -298,12 +312,70 @@ void Compositor::presentTexture(unsigned texture, int width, int height)
         // newest content, and is read back only when GDI asks for it.
         sizeTexture();
         textureStale_ = false;
+        clientInWindow_ = deviceDrawing_ = false;
         if (width_ > 0 && height_ > 0) {
             copyIntoClient(texture, width, height);
             cpuValid_ = false;
         }
     }
     composite(true);
+}
+
+bool Compositor::directTarget(int width, int height, int depthBits, int stencilBits, POINT* origin)
+{
+    if (!shown_ || lockCount_ > 0 || resizePending_ || width <= 0 || height <= 0 || width != width_ ||
+        height != height_)
+        return false;
+    if (windowColorBits_[0] != 8 || windowColorBits_[1] != 8 || windowColorBits_[2] != 8 ||
+        windowDepthBits_ < depthBits || windowStencilBits_ < stencilBits)
+        return false;
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(sdl_, &drawableWidth, &drawableHeight);
+    const LONG bottom = drawableHeight - area_.top - height;
+    if (area_.left < 0 || area_.left + width > drawableWidth || bottom < 0) return false;
+    origin->x = area_.left;
+    origin->y = bottom;
+    return true;
+}
+
+void Compositor::beginDirectFrame()
+{
+    deviceDrawing_ = true;
+    clientInWindow_ = true;
+    cpuValid_ = false;
+    textureStale_ = false;
+}
+
+// A Present that drew nothing repeats the last frame: from the texture when
+// that was taken from the window since (a resize may have lost the window's).
+void Compositor::presentDirect()
+{
+    const bool drawClient = !deviceDrawing_ && !clientInWindow_;
+    deviceDrawing_ = false;
+    cpuValid_ = false;
+    drawFrame(true, drawClient);
+}
+
+// The client rectangle of the window's back buffer is the newest content:
+// copied into the texture before anything else draws the texture. A partly
+// drawn frame is taken as it is, and the window stays the newest while
+// Direct3D goes on drawing there.
+void Compositor::takeClientFromWindow()
+{
+    if (!clientInWindow_) return;
+    clientInWindow_ = deviceDrawing_;
+    sizeTexture();
+    if (width_ <= 0 || height_ <= 0) return;
+    int drawableWidth = 0, drawableHeight = 0;
+    SDL_GL_GetDrawableSize(sdl_, &drawableWidth, &drawableHeight);
+    const int bottom = drawableHeight - area_.top - height_;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, clientFramebuffer_);
+    glBlitFramebuffer(area_.left, bottom, area_.left + width_, bottom + height_, 0, 0, width_, height_,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    cpuValid_ = false;
+    textureStale_ = false;
 }
 
 // A frame of the client's size is copied; any other is scaled to fit.
@@ -324,24 +396,34 @@ void Compositor::copyIntoClient(unsigned texture, int width, int height)
 
 void Compositor::composite(bool swap)
 {
+    drawFrame(swap, true);
+}
+
+void Compositor::drawFrame(bool swap, bool drawClient)
+{
     SavedState saved;
     if (!makeCurrent()) return;
     saved.captureGl();
-    uploadIfStale();
+    if (drawClient) {
+        takeClientFromWindow();
+        uploadIfStale();
+    }
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(sdl_, &drawableWidth, &drawableHeight);
+    const unsigned strip = buildOverlay(drawableWidth, drawableHeight);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    clearAroundClient(drawableWidth, drawableHeight);
-    if (width_ > 0 && height_ > 0) {
+    // The cached strip is opaque and covers the band above the client.
+    clearAroundClient(drawableWidth, drawableHeight, strip != 0);
+    if (drawClient && width_ > 0 && height_ > 0) {
         glViewport(area_.left, drawableHeight - area_.top - height_, width_, height_);
         drawQuad(clientTexture_, false);
     }
-    drawOverlay(drawableWidth, drawableHeight);
+    drawOverlay(drawableWidth, drawableHeight, strip);
     if (swap && shown_) SDL_GL_SwapWindow(sdl_);
 }
 
 // The window's white, where the client content does not cover it.
-void Compositor::clearAroundClient(int drawableWidth, int drawableHeight)
+void Compositor::clearAroundClient(int drawableWidth, int drawableHeight, bool keepTopBand)
 {
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
     const int left = std::clamp<int>(area_.left, 0, drawableWidth);
@@ -352,7 +434,7 @@ void Compositor::clearAroundClient(int drawableWidth, int drawableHeight)
         glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    const int bands[4][4] = {{0, top, drawableWidth, drawableHeight - top},
+    const int bands[4][4] = {{0, top, drawableWidth, keepTopBand ? 0 : drawableHeight - top},
                              {0, 0, drawableWidth, bottom},
                              {0, bottom, left, top - bottom},
                              {right, bottom, drawableWidth - right, top - bottom}};
@@ -365,9 +447,12 @@ void Compositor::clearAroundClient(int drawableWidth, int drawableHeight)
     glDisable(GL_SCISSOR_TEST);
 }
 
-void Compositor::drawOverlay(int drawableWidth, int drawableHeight)
+// Lays out the strip and what the painter draws; returns the cached strip's
+// texture when that is all there is to draw, 0 when the draw data must be
+// rendered into the window.
+unsigned Compositor::buildOverlay(int drawableWidth, int drawableHeight)
 {
-    if (area_.top <= 0 && !painter_) return;
+    if (area_.top <= 0 && !painter_) return 0;
     ImGui::SetCurrentContext(imgui_);
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(drawableWidth), static_cast<float>(drawableHeight));
@@ -379,14 +464,19 @@ void Compositor::drawOverlay(int drawableWidth, int drawableHeight)
     ImGui::Render();
     // The strip alone is kept between frames; anything reaching below it
     // (an open menu, a dialog's controls) is drawn straight into the window.
-    if (!painter_ && area_.top > 0 && menuStripOnly(window_)) {
+    if (painter_ || area_.top <= 0 || !menuStripOnly(window_)) return 0;
+    return strip_.update(ImGui::GetDrawData(), drawableWidth, std::min<int>(area_.top, drawableHeight));
+}
+
+void Compositor::drawOverlay(int drawableWidth, int drawableHeight, unsigned stripTexture)
+{
+    if (area_.top <= 0 && !painter_) return;
+    if (stripTexture) {
         const int height = std::min<int>(area_.top, drawableHeight);
-        if (const unsigned strip = strip_.update(ImGui::GetDrawData(), drawableWidth, height)) {
-            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-            glViewport(0, drawableHeight - height, drawableWidth, height);
-            drawQuad(strip, false);
-            return;
-        }
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glViewport(0, drawableHeight - height, drawableWidth, height);
+        drawQuad(stripTexture, false);
+        return;
     }
     glViewport(0, 0, drawableWidth, drawableHeight);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());

@@ -4,6 +4,9 @@
 // its cached pixels, and the pass that puts content and strip into the SDL
 // window and swaps. A frame of the client's size is copied in, drawn out once,
 // and the strip is rendered again only when it changed.
+// Direct3D may instead draw a frame straight into the window's back buffer
+// (directTarget); the retained content is then taken from there only when
+// something other than the next frame needs it.
 // Owned by the window record (user_state.h); called by window_host.cpp, the
 // paint and menu code. create() returns null when no context can be made.
 // Every entry leaves the GL context that was current before it current again.
@@ -46,6 +49,16 @@ public:
     // The last unlock uploads what GDI drew and shows it.
     void unlockPixels();
     void presentTexture(unsigned texture, int width, int height);
+    // Whether a width x height 8-bit RGB frame with at most these depth and
+    // stencil bits may be drawn into the window's own framebuffer, and where
+    // its bottom-left pixel lies there (GL window coordinates). Only for a
+    // context whose swap leaves the back buffer as it was: the retained
+    // content is read back from it when needed.
+    bool directTarget(int width, int height, int depthBits, int stencilBits, POINT* origin);
+    // Direct3D starts drawing a frame into the window's back buffer.
+    void beginDirectFrame();
+    // Shows that frame: the strip and the window around the client, and swaps.
+    void presentDirect();
     // Draws content and strip; swaps when `swap`.
     void composite(bool swap);
     // Composites into the back buffer and reads it, top-down 0x00RRGGBB.
@@ -69,10 +82,13 @@ private:
     void ensureCpuCopy();
     void sizeTexture();
     void uploadIfStale();
+    void takeClientFromWindow();
     void copyIntoClient(unsigned texture, int width, int height);
-    void clearAroundClient(int drawableWidth, int drawableHeight);
+    void drawFrame(bool swap, bool drawClient);
+    void clearAroundClient(int drawableWidth, int drawableHeight, bool keepTopBand);
     void drawQuad(unsigned texture, bool linear);
-    void drawOverlay(int drawableWidth, int drawableHeight);
+    unsigned buildOverlay(int drawableWidth, int drawableHeight);
+    void drawOverlay(int drawableWidth, int drawableHeight, unsigned stripTexture);
 
     HWND window_ = nullptr;
     SDL_Window* sdl_ = nullptr;
@@ -104,6 +120,15 @@ private:
     std::vector<uint32_t> cpuPixels_;
     bool cpuValid_ = true;  // false once Direct3D has drawn into the texture
     int lockCount_ = 0;
+
+    // The newest client content is in the window's back buffer, where
+    // Direct3D drew it (or is drawing it: deviceDrawing_); the texture is older.
+    bool clientInWindow_ = false;
+    bool deviceDrawing_ = false;
+    // The bits of the window's own framebuffer, for frames drawn into it.
+    int windowColorBits_[4] = {};
+    int windowDepthBits_ = 0;
+    int windowStencilBits_ = 0;
 };
 
 }  // namespace platform::user

@@ -65,9 +65,19 @@ bool createSdlWindow(Window& window, int x, int y, int width, int height, bool d
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    // Depth and stencil in the window's own framebuffer let Direct3D draw a
+    // frame of the client's size straight into it.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     const int sdlX = defaultPosition ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
     const int sdlY = defaultPosition ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
     window.sdl = SDL_CreateWindow(window.text.c_str(), sdlX, sdlY, std::max(1, width), std::max(1, height), flags);
+    if (!window.sdl) {
+        // No such visual: the window does without, and Direct3D draws offscreen.
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        window.sdl = SDL_CreateWindow(window.text.c_str(), sdlX, sdlY, std::max(1, width), std::max(1, height), flags);
+    }
     if (!window.sdl) {
         SDL_Log("CreateWindowEx: no SDL window: %s", SDL_GetError());
         return false;

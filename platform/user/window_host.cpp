@@ -47,6 +47,22 @@ void presentTexture(HWND window, unsigned texture, int width, int height)
     if (user::Window* record = hostWindow(window)) record->compositor->presentTexture(texture, width, height);
 }
 
+bool directFrameTarget(HWND window, int width, int height, int depthBits, int stencilBits, POINT* origin)
+{
+    user::Window* record = hostWindow(window);
+    return record && origin && record->compositor->directTarget(width, height, depthBits, stencilBits, origin);
+}
+
+void beginDirectFrame(HWND window)
+{
+    if (user::Window* record = hostWindow(window)) record->compositor->beginDirectFrame();
+}
+
+void presentDirectFrame(HWND window)
+{
+    if (user::Window* record = hostWindow(window)) record->compositor->presentDirect();
+}
+
 void coverDisplay(HWND window, const RECT& bounds)
 {
     if (hostWindow(window)) user::moveWindow(window, bounds, SWP_NOZORDER | SWP_NOACTIVATE, true);

@@ -29,6 +29,19 @@ RECT clientAreaInDrawable(HWND window);
 // The caller's GL state is left as it was.
 void presentTexture(HWND window, unsigned texture, int width, int height);
 
+// Direct3D drawing a frame straight into the window's back buffer, which
+// saves Present a copy. directFrameTarget says whether a width x height 8-bit
+// RGB frame with `depthBits`/`stencilBits` (the window may have more) fits the
+// window's own framebuffer and the client area as it is now, and where its
+// bottom-left pixel lies (GL window coordinates). Only for a context whose swap leaves the back buffer
+// as it was (a software rasteriser's): the retained client content is read
+// back from it when something else needs it. beginDirectFrame comes before
+// the frame's first drawing; presentDirectFrame draws the strip and the
+// window around the client and swaps.
+bool directFrameTarget(HWND window, int width, int height, int depthBits, int stencilBits, POINT* origin);
+void beginDirectFrame(HWND window);
+void presentDirectFrame(HWND window);
+
 // Direct3D's switch to full screen: the window now covers `bounds` (screen
 // pixels), at once and with its messages, as the runtime makes it on Windows;
 // the X window's own events catch up later and then change nothing.

@@ -48,5 +48,10 @@ bool lastPresentedFrame(IDirect3DDevice9* device, std::vector<uint32_t>* pixels,
     return true;
 }
 
+bool drawsIntoWindow(IDirect3DDevice9* device)
+{
+    return device && static_cast<Device*>(device)->seamDrawsIntoWindow();
+}
+
 }  // namespace automation
 }  // namespace d3d9gl

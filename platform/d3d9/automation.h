@@ -37,5 +37,9 @@ void capturePresentedFrames(IDirect3DDevice9* device, bool on);
 // The last captured frame as top-down 0xAARRGGBB pixels; false when none.
 bool lastPresentedFrame(IDirect3DDevice9* device, std::vector<uint32_t>* pixels, int* width, int* height);
 
+// Whether the device's current (or last) frame is drawn straight into the
+// window's back buffer rather than offscreen. Only reads.
+bool drawsIntoWindow(IDirect3DDevice9* device);
+
 }  // namespace automation
 }  // namespace d3d9gl

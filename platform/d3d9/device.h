@@ -128,6 +128,7 @@ public:
     // ---- test seams (automation.h); inert unless a test calls them ----
     void seamSetLost(bool lost) { injectedLoss_ = lost; if (lost) lossState_ = LossState::Lost; }
     void seamCapturePresents(bool on) { capturePresents_ = on; }
+    bool seamDrawsIntoWindow() const { return direct_; }
     const std::vector<uint8_t>& seamLastPresented(int* width, int* height) const
     {
         *width = presentedWidth_;

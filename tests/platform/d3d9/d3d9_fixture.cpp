@@ -60,21 +60,21 @@ HRESULT D3d9Device::createDevice(D3DDEVTYPE type, D3DPRESENT_PARAMETERS paramete
                              &device);
 }
 
-std::vector<uint32_t> D3d9Device::readBack()
+std::vector<uint32_t> D3d9Device::readBack(int width, int height)
 {
     std::vector<uint32_t> frame;
     IDirect3DSurface9* backBuffer = nullptr;
     IDirect3DSurface9* copy = nullptr;
     if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
-        SUCCEEDED(device->CreateOffscreenPlainSurface(kTestSize, kTestSize, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
+        SUCCEEDED(device->CreateOffscreenPlainSurface(UINT(width), UINT(height), D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
                                                       nullptr)) &&
         SUCCEEDED(device->GetRenderTargetData(backBuffer, copy))) {
         D3DLOCKED_RECT locked;
         if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
-            frame.resize(size_t(kTestSize) * kTestSize);
-            for (int y = 0; y < kTestSize; ++y)
-                std::memcpy(&frame[size_t(y) * kTestSize], static_cast<const char*>(locked.pBits) + y * locked.Pitch,
-                            kTestSize * 4);
+            frame.resize(size_t(width) * size_t(height));
+            for (int y = 0; y < height; ++y)
+                std::memcpy(&frame[size_t(y) * size_t(width)], static_cast<const char*>(locked.pBits) + y * locked.Pitch,
+                            size_t(width) * 4);
             copy->UnlockRect();
         }
     }

@@ -30,8 +30,8 @@ protected:
     // Windowed X8R8G8B8 kTestSize square, D24S8, no vsync.
     D3DPRESENT_PARAMETERS windowedParameters() const;
     HRESULT createDevice(D3DDEVTYPE type, D3DPRESENT_PARAMETERS parameters);
-    // The back buffer as 0xAARRGGBB rows, top first; empty on failure.
-    std::vector<uint32_t> readBack();
+    // The back buffer (of the size given) as 0xAARRGGBB rows, top first; empty on failure.
+    std::vector<uint32_t> readBack(int width = kTestSize, int height = kTestSize);
     uint32_t pixelAt(const std::vector<uint32_t>& frame, int x, int y) const { return frame[size_t(y) * kTestSize + x]; }
     // Saves the frame under the test's output folder as `name`.png.
     void saveFrame(const std::vector<uint32_t>& frame, const std::string& name);

@@ -125,6 +125,105 @@ TEST_F(D3d9Seams, TheWindowShowsThePresentedBackBufferUpright)
     q31automation::setEnabled(false);
 }
 
+// A frame of the client's size in the window's pixel format, with no more
+// depth than the window has and no contents kept past Present, is drawn
+// straight into the window; any other goes offscreen. Both show the same.
+TEST_F(D3d9Seams, OnlyBackBuffersNothingCouldTellApartAreDrawnIntoTheWindow)
+{
+    struct Case {
+        const char* name;
+        UINT divisor;  // of the client's size
+        D3DFORMAT format, depth;
+        D3DSWAPEFFECT swap;
+        bool direct;
+    };
+    RECT client;
+    ASSERT_TRUE(GetClientRect(window, &client));
+    const UINT width = UINT(client.right), height = UINT(client.bottom);
+    const Case cases[] = {
+        {"client size, D24S8", 1, D3DFMT_X8R8G8B8, D3DFMT_D24S8, D3DSWAPEFFECT_DISCARD, true},
+        {"client size, D16", 1, D3DFMT_X8R8G8B8, D3DFMT_D16, D3DSWAPEFFECT_DISCARD, true},
+        {"half size", 2, D3DFMT_X8R8G8B8, D3DFMT_D24S8, D3DSWAPEFFECT_DISCARD, false},
+        {"alpha channel", 1, D3DFMT_A8R8G8B8, D3DFMT_D24S8, D3DSWAPEFFECT_DISCARD, false},
+        {"kept contents", 1, D3DFMT_X8R8G8B8, D3DFMT_D24S8, D3DSWAPEFFECT_COPY, false},
+    };
+    q31automation::setEnabled(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        D3DPRESENT_PARAMETERS parameters = windowedParameters();
+        parameters.BackBufferWidth = width / c.divisor;
+        parameters.BackBufferHeight = height / c.divisor;
+        parameters.BackBufferFormat = c.format;
+        parameters.AutoDepthStencilFormat = c.depth;
+        parameters.SwapEffect = c.swap;
+        ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, parameters), D3D_OK);
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 200), 1.f, 0),
+                  D3D_OK);
+        EXPECT_EQ(automation::drawsIntoWindow(device), c.direct);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        std::vector<uint32_t> shown;
+        int shownWidth = 0, shownHeight = 0;
+        ASSERT_TRUE(q31automation::readFrame(window, &shown, &shownWidth, &shownHeight));
+        ASSERT_EQ(UINT(shownWidth), width);
+        EXPECT_TRUE(colorNear(shown[0], {0, 0, 200}, 0));
+        EXPECT_TRUE(colorNear(shown.back(), {0, 0, 200}, 0));
+        device->Release();
+        device = nullptr;
+    }
+    q31automation::setEnabled(false);
+}
+
+// In the window the depth test works as offscreen, D16 included (the window's
+// buffer is deeper); a format without stencil keeps the stencil test off
+// although the window has a stencil buffer; GetRenderTargetData reads what
+// the window shows.
+TEST_F(D3d9Seams, AFrameDrawnIntoTheWindowKeepsDepthStencilAndReadBack)
+{
+    RECT client;
+    ASSERT_TRUE(GetClientRect(window, &client));
+    const int width = client.right, height = client.bottom;
+    q31automation::setEnabled(true);
+    for (const D3DFORMAT depth : {D3DFMT_D24S8, D3DFMT_D16, D3DFMT_D24X8}) {
+        SCOPED_TRACE(depth == D3DFMT_D16 ? "D16" : depth == D3DFMT_D24X8 ? "D24X8" : "D24S8");
+        D3DPRESENT_PARAMETERS parameters = windowedParameters();
+        parameters.BackBufferWidth = UINT(width);
+        parameters.BackBufferHeight = UINT(height);
+        parameters.AutoDepthStencilFormat = depth;
+        ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, parameters), D3D_OK);
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(0, 0, 200), 1.f, 0),
+                  D3D_OK);
+        ASSERT_TRUE(automation::drawsIntoWindow(device));
+        // Near red over the top-left half, then far green over everything.
+        const float w = float(width) - 0.5f, h = float(height) - 0.5f;
+        const RhwColorVertex nearTriangle[3] = {
+            {-0.5f, -0.5f, 0.2f, 1, 0xffc00000}, {w, -0.5f, 0.2f, 1, 0xffc00000}, {-0.5f, h, 0.2f, 1, 0xffc00000}};
+        const RhwColorVertex farQuad[6] = {{-0.5f, -0.5f, 0.8f, 1, 0xff00a000}, {w, -0.5f, 0.8f, 1, 0xff00a000},
+                                           {-0.5f, h, 0.8f, 1, 0xff00a000},     {w, -0.5f, 0.8f, 1, 0xff00a000},
+                                           {w, h, 0.8f, 1, 0xff00a000},         {-0.5f, h, 0.8f, 1, 0xff00a000}};
+        drawRhw(D3DPT_TRIANGLELIST, 1, nearTriangle, sizeof nearTriangle[0], kRhwColorFvf);
+        if (depth == D3DFMT_D24X8) {
+            // A stencil test that would pass nothing, were there a stencil.
+            device->SetRenderState(D3DRS_STENCILENABLE, TRUE);
+            device->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NEVER);
+        }
+        drawRhw(D3DPT_TRIANGLELIST, 2, farQuad, sizeof farQuad[0], kRhwColorFvf);
+        const std::vector<uint32_t> backBuffer = readBack(width, height);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        std::vector<uint32_t> shown;
+        int shownWidth = 0, shownHeight = 0;
+        ASSERT_TRUE(q31automation::readFrame(window, &shown, &shownWidth, &shownHeight));
+        ASSERT_EQ(shown.size(), backBuffer.size());
+        EXPECT_TRUE(colorNear(shown[size_t(2) * size_t(width) + 2], {0xc0, 0, 0}, 0)) << "the near triangle stays";
+        EXPECT_TRUE(colorNear(shown.back(), {0, 0xa0, 0}, 0)) << "the far quad fills the rest";
+        int differing = 0;
+        for (size_t i = 0; i < shown.size(); ++i) differing += (shown[i] & 0xffffff) != (backBuffer[i] & 0xffffff);
+        EXPECT_EQ(differing, 0);
+        device->Release();
+        device = nullptr;
+    }
+    q31automation::setEnabled(false);
+}
+
 // No software device is registered, so SW is not offered (Wine's runtime
 // offers one anyway).
 TEST_F(D3d9Seams, SoftwareDeviceTypeIsNotOffered)

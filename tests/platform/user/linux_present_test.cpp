@@ -1,6 +1,8 @@
 // Direct3D's frames on a window of the Linux layer: a frame of the client's
 // size lands pixel for pixel, upright, below the strip; the menu strip, kept
-// between frames, still follows every change of the menu. Linux only.
+// between frames, still follows every change of the menu; a frame drawn
+// straight into the window's back buffer keeps the strip and is taken back
+// when GDI or a repaint needs the client. Linux only.
 #include <gtest/gtest.h>
 
 #include "tests/platform/user/linux_support.h"
@@ -184,6 +186,80 @@ TEST_F(UserLinuxPresent, TheStripFollowsMenuChangesBetweenPresentedFrames)
     for (size_t i = 0; i < static_cast<size_t>(strip) * static_cast<size_t>(width); ++i)
         differing += restored[i] != before[i] ? 1 : 0;
     EXPECT_EQ(differing, 0);
+}
+
+// Draws straight into the window: the whole window red (the strip band too),
+// the client's top-left quadrant blue, as Direct3D's clears would.
+void drawIntoWindow(HWND window, POINT origin)
+{
+    platform::beginDirectFrame(window);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(origin.x, origin.y + kClientHeight - kClientHeight / 2, kClientWidth / 2, kClientHeight / 2);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+TEST_F(UserLinuxPresent, AFrameDrawnIntoTheWindowKeepsTheStripAndIsTakenBackWhenNeeded)
+{
+    POINT origin{-1, -1};
+    EXPECT_FALSE(platform::directFrameTarget(window, kClientWidth - 1, kClientHeight, 24, 8, &origin));
+    EXPECT_FALSE(platform::directFrameTarget(window, kClientWidth, kClientHeight, 32, 0, &origin))
+        << "more depth than the window has";
+    ASSERT_TRUE(platform::directFrameTarget(window, kClientWidth, kClientHeight, 16, 0, &origin));
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0) << "the client reaches the window's bottom edge";
+
+    const auto expectFrame = [&](const std::vector<uint32_t>& pixels, const char* when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(height, kClientHeight + strip);
+        EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, 0), 0x00F0F0F0u) << "the strip is drawn again";
+        EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, strip - 1), 0x00F0F0F0u);
+        EXPECT_EQ(pixelAt(pixels, width, 0, strip), kBlue);
+        EXPECT_EQ(pixelAt(pixels, width, kClientWidth / 2 - 1, strip + kClientHeight / 2 - 1), kBlue);
+        EXPECT_EQ(pixelAt(pixels, width, kClientWidth / 2, strip), kRed);
+        EXPECT_EQ(pixelAt(pixels, width, 0, strip + kClientHeight / 2), kRed);
+        EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, height - 1), kRed);
+    };
+    drawIntoWindow(window, origin);
+    platform::presentDirectFrame(window);
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+    expectFrame(pixels, "presented");
+    q31test::writePng(std::string(Q31_TEST_OUTPUT_DIR) + "/present_direct.png", pixels, width, height);
+
+    // GDI reads the frame back from the window, top row first, and what it
+    // paints shows over it.
+    platform::ClientPixels client{};
+    ASSERT_TRUE(platform::lockClientPixels(window, &client));
+    ASSERT_EQ(client.width, kClientWidth);
+    EXPECT_EQ(client.pixels[0], kBlue);
+    EXPECT_EQ(client.pixels[static_cast<size_t>(client.width) * (client.height - 1) + client.width - 1], kRed);
+    client.pixels[static_cast<size_t>(client.width) * (client.height - 1)] = kGreen;
+    platform::unlockClientPixels(window);
+    ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+    expectFrame(pixels, "after GDI");
+    EXPECT_EQ(pixelAt(pixels, width, 0, height - 1), kGreen);
+
+    // A Present that drew nothing repeats what the client shows.
+    platform::presentDirectFrame(window);
+    ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+    expectFrame(pixels, "presented again");
+    EXPECT_EQ(pixelAt(pixels, width, 0, height - 1), kGreen);
+
+    // A frame drawn again into the window replaces GDI's pixel; an offscreen
+    // frame after it is shown as ever.
+    drawIntoWindow(window, origin);
+    platform::presentDirectFrame(window);
+    ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+    expectFrame(pixels, "drawn again");
+    const std::vector<uint32_t> quadrants = presentFrames(1);
+    EXPECT_EQ(pixelAt(quadrants, width, kClientWidth - 1, height - 1), kGray);
+    EXPECT_EQ(pixelAt(quadrants, width, 0, strip), kBlue);
 }
 
 }  // namespace

@@ -228,12 +228,14 @@ void Compositor::applyPendingResize()
 void Compositor::ensureCpuCopy()
 {
     if (cpuValid_) return;
-    cpuValid_ = true;
-    if (width_ == 0 || height_ == 0) return;
     SavedState saved;
-    if (!makeCurrent()) return;
+    if (width_ == 0 || height_ == 0 || !makeCurrent()) {
+        cpuValid_ = true;
+        return;
+    }
     saved.captureGl();
     takeClientFromWindow();
+    cpuValid_ = true;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, clientFramebuffer_);
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, cpuPixels_.data());
     for (uint32_t& pixel : cpuPixels_) pixel &= 0x00FFFFFFu;
@@ -346,24 +348,26 @@ void Compositor::beginDirectFrame()
     textureStale_ = false;
 }
 
-// A Present that drew nothing repeats the last frame: from the texture when
-// that was taken from the window since (a resize may have lost the window's).
+// What Direct3D drew is in the window, over whatever was taken from there
+// meanwhile. A Present that drew nothing repeats the client as it is: from
+// the texture when that is the newer (taken from the window since, and
+// perhaps painted by GDI or resized).
 void Compositor::presentDirect()
 {
     const bool drawClient = !deviceDrawing_ && !clientInWindow_;
     deviceDrawing_ = false;
-    cpuValid_ = false;
+    if (!drawClient) beginDirectFrame();
+    deviceDrawing_ = false;
     drawFrame(true, drawClient);
 }
 
 // The client rectangle of the window's back buffer is the newest content:
-// copied into the texture before anything else draws the texture. A partly
-// drawn frame is taken as it is, and the window stays the newest while
-// Direct3D goes on drawing there.
+// copied into the texture before anything else reads or draws the texture.
+// A partly drawn frame is taken as it is.
 void Compositor::takeClientFromWindow()
 {
     if (!clientInWindow_) return;
-    clientInWindow_ = deviceDrawing_;
+    clientInWindow_ = false;
     sizeTexture();
     if (width_ <= 0 || height_ <= 0) return;
     int drawableWidth = 0, drawableHeight = 0;

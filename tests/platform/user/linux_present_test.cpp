@@ -257,6 +257,28 @@ TEST_F(UserLinuxPresent, AFrameDrawnIntoTheWindowKeepsTheStripAndIsTakenBackWhen
     platform::presentDirectFrame(window);
     ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
     expectFrame(pixels, "drawn again");
+
+    // GDI painting in the middle of a frame drawn into the window: the frame
+    // goes on over what GDI painted, and Present shows both.
+    platform::beginDirectFrame(window);
+    ASSERT_TRUE(platform::lockClientPixels(window, &client));
+    EXPECT_EQ(client.pixels[0], kBlue);
+    client.pixels[static_cast<size_t>(client.width) * (client.height - 1)] = kGreen;
+    platform::unlockClientPixels(window);
+    ASSERT_TRUE(platform::makeGlContextCurrent(window));
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(origin.x + kClientWidth - 10, origin.y + kClientHeight - 10, 10, 10);
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    platform::presentDirectFrame(window);
+    ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+    EXPECT_EQ(pixelAt(pixels, width, 0, height - 1), kGreen);
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, strip), 0x00808080u);
+    EXPECT_EQ(pixelAt(pixels, width, 0, strip), kBlue);
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth - 1, 0), 0x00F0F0F0u);
+
     const std::vector<uint32_t> quadrants = presentFrames(1);
     EXPECT_EQ(pixelAt(quadrants, width, kClientWidth - 1, height - 1), kGray);
     EXPECT_EQ(pixelAt(quadrants, width, 0, strip), kBlue);

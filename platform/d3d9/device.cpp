@@ -196,8 +196,8 @@ HRESULT Device::createBackBuffer(int samples)
     // The window's framebuffer stands in only where a program could hardly
     // tell: the same pixel format, at least the depth precision asked for
     // (stencil stays off without a stencil format), contents not kept past Present.
-    const DepthFormatInfo* depth = parameters_.EnableAutoDepthStencil ? depthFormat(parameters_.AutoDepthStencilFormat)
-                                                                      : nullptr;
+    const DepthFormatInfo* depth =
+        parameters_.EnableAutoDepthStencil ? depthFormat(parameters_.AutoDepthStencilFormat) : nullptr;
     directCapable_ = samples == 0 && depth && parameters_.BackBufferFormat == D3DFMT_X8R8G8B8 &&
                      parameters_.SwapEffect == D3DSWAPEFFECT_DISCARD;
     direct_ = frameStarted_ = false;
@@ -430,9 +430,11 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     glClearStencil(GLint(stencil & 0xff));
     // A window's stencil that the device's format lacks is cleared with the
     // depth: nothing reads it, and depth alone would have to keep it.
-    const bool clearStencil = (flags & D3DCLEAR_STENCIL) || (direct_ && !hasStencil_ && (flags & D3DCLEAR_ZBUFFER));
+    const bool clearStencil =
+        (flags & D3DCLEAR_STENCIL) || (direct_ && !hasStencil_ && (flags & D3DCLEAR_ZBUFFER));
     const GLbitfield bits = ((flags & D3DCLEAR_TARGET) ? GL_COLOR_BUFFER_BIT : 0) |
-                            ((flags & D3DCLEAR_ZBUFFER) ? GL_DEPTH_BUFFER_BIT : 0) | (clearStencil ? GL_STENCIL_BUFFER_BIT : 0);
+                            ((flags & D3DCLEAR_ZBUFFER) ? GL_DEPTH_BUFFER_BIT : 0) |
+                            (clearStencil ? GL_STENCIL_BUFFER_BIT : 0);
     const D3DVIEWPORT9& vp = state_.viewport;
     const LONG width = LONG(parameters_.BackBufferWidth), height = LONG(parameters_.BackBufferHeight);
     glEnable(GL_SCISSOR_TEST);

@@ -355,8 +355,11 @@ void Compositor::beginDirectFrame()
 void Compositor::presentDirect()
 {
     const bool drawClient = !deviceDrawing_ && !clientInWindow_;
-    deviceDrawing_ = false;
-    if (!drawClient) beginDirectFrame();
+    if (!drawClient) {
+        clientInWindow_ = true;
+        cpuValid_ = false;
+        textureStale_ = false;
+    }
     deviceDrawing_ = false;
     drawFrame(true, drawClient);
 }

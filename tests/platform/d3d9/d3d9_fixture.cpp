@@ -66,15 +66,15 @@ std::vector<uint32_t> D3d9Device::readBack(int width, int height)
     IDirect3DSurface9* backBuffer = nullptr;
     IDirect3DSurface9* copy = nullptr;
     if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
-        SUCCEEDED(device->CreateOffscreenPlainSurface(UINT(width), UINT(height), D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy,
-                                                      nullptr)) &&
+        SUCCEEDED(device->CreateOffscreenPlainSurface(UINT(width), UINT(height), D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                      &copy, nullptr)) &&
         SUCCEEDED(device->GetRenderTargetData(backBuffer, copy))) {
         D3DLOCKED_RECT locked;
         if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
             frame.resize(size_t(width) * size_t(height));
             for (int y = 0; y < height; ++y)
-                std::memcpy(&frame[size_t(y) * size_t(width)], static_cast<const char*>(locked.pBits) + y * locked.Pitch,
-                            size_t(width) * 4);
+                std::memcpy(&frame[size_t(y) * size_t(width)],
+                            static_cast<const char*>(locked.pBits) + y * locked.Pitch, size_t(width) * 4);
             copy->UnlockRect();
         }
     }

@@ -158,6 +158,7 @@ bool Compositor::init(HWND window, SDL_Window* sdlWindow)
     // A window without depth or stencil reports an error rather than 0.
     while (glGetError() != GL_NO_ERROR) {
     }
+    backBufferKept_ = std::make_unique<BackBufferKept>(sdlWindow);
     return true;
 }
 
@@ -325,8 +326,8 @@ void Compositor::presentTexture(unsigned texture, int width, int height)
 
 bool Compositor::directTarget(int width, int height, int depthBits, int stencilBits, POINT* origin)
 {
-    if (!shown_ || lockCount_ > 0 || resizePending_ || width <= 0 || height <= 0 || width != width_ ||
-        height != height_)
+    if (!backBufferKept_ || !backBufferKept_->kept() || !shown_ || lockCount_ > 0 || resizePending_ || width <= 0 ||
+        height <= 0 || width != width_ || height != height_)
         return false;
     if (windowColorBits_[0] != 8 || windowColorBits_[1] != 8 || windowColorBits_[2] != 8 ||
         windowDepthBits_ < depthBits || windowStencilBits_ < stencilBits)
@@ -362,6 +363,10 @@ void Compositor::presentDirect()
     }
     deviceDrawing_ = false;
     drawFrame(true, drawClient);
+    if (!shown_ || !backBufferKept_ || !backBufferKept_->kept()) return;
+    backBufferKept_->afterSwap();
+    // The frame went with the swap: what the texture holds must do.
+    if (!backBufferKept_->kept()) clientInWindow_ = false;
 }
 
 // The client rectangle of the window's back buffer is the newest content:

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include "platform/user/back_buffer_kept.h"
 #include "platform/user/strip_cache.h"
 #include "platform/user/window_host.h"
 
@@ -51,9 +52,9 @@ public:
     void presentTexture(unsigned texture, int width, int height);
     // Whether a width x height 8-bit RGB frame with at most these depth and
     // stencil bits may be drawn into the window's own framebuffer, and where
-    // its bottom-left pixel lies there (GL window coordinates). Only for a
-    // context whose swap leaves the back buffer as it was: the retained
-    // content is read back from it when needed.
+    // its bottom-left pixel lies there (GL window coordinates). Never where a
+    // swap may not keep the back buffer: the retained content is read back
+    // from it when needed.
     bool directTarget(int width, int height, int depthBits, int stencilBits, POINT* origin);
     // Direct3D starts drawing a frame into the window's back buffer.
     void beginDirectFrame();
@@ -125,7 +126,9 @@ private:
     // Direct3D drew it (or is drawing it: deviceDrawing_); the texture is older.
     bool clientInWindow_ = false;
     bool deviceDrawing_ = false;
-    // The bits of the window's own framebuffer, for frames drawn into it.
+    // The window's own framebuffer, for frames drawn into it: its bits, and
+    // whether a swap keeps it (null until the context exists).
+    std::unique_ptr<BackBufferKept> backBufferKept_;
     int windowColorBits_[4] = {};
     int windowDepthBits_ = 0;
     int windowStencilBits_ = 0;

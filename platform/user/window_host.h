@@ -33,11 +33,11 @@ void presentTexture(HWND window, unsigned texture, int width, int height);
 // saves Present a copy. directFrameTarget says whether a width x height 8-bit
 // RGB frame with `depthBits`/`stencilBits` (the window may have more) fits the
 // window's own framebuffer and the client area as it is now, and where its
-// bottom-left pixel lies (GL window coordinates). Only for a context whose swap leaves the back buffer
-// as it was (a software rasteriser's): the retained client content is read
-// back from it when something else needs it. beginDirectFrame comes before
-// the frame's first drawing; presentDirectFrame draws the strip and the
-// window around the client and swaps.
+// bottom-left pixel lies (GL window coordinates). It says no where a swap may
+// not keep the back buffer (back_buffer_kept.h): the retained client content
+// is read back from there when something else needs it. beginDirectFrame
+// comes before the frame's first drawing; presentDirectFrame draws the strip
+// and the window around the client and swaps.
 bool directFrameTarget(HWND window, int width, int height, int depthBits, int stencilBits, POINT* origin);
 void beginDirectFrame(HWND window);
 void presentDirectFrame(HWND window);

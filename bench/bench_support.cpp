@@ -1,5 +1,7 @@
 #include "bench/bench_support.h"
 
+#include "tests/support/presentation.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -81,16 +83,7 @@ HWND createBenchWindow(const char* title, int width, int height)
 IDirect3DDevice9* createBenchDevice(IDirect3D9* d3d, HWND window, UINT width, UINT height)
 {
     if (!d3d || !window) return nullptr;
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS pp = q31test::windowedPresentation(window, width, height);
     IDirect3DDevice9* device = nullptr;
     if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device)))
         return nullptr;

@@ -344,6 +344,12 @@ bool Compositor::directTarget(int width, int height, int depthBits, int stencilB
 void Compositor::beginDirectFrame()
 {
     deviceDrawing_ = true;
+    clientIsInWindow();
+}
+
+// The texture and GDI's copy are older than the window's back buffer.
+void Compositor::clientIsInWindow()
+{
     clientInWindow_ = true;
     cpuValid_ = false;
     textureStale_ = false;
@@ -356,11 +362,7 @@ void Compositor::beginDirectFrame()
 void Compositor::presentDirect()
 {
     const bool drawClient = !deviceDrawing_ && !clientInWindow_;
-    if (!drawClient) {
-        clientInWindow_ = true;
-        cpuValid_ = false;
-        textureStale_ = false;
-    }
+    if (!drawClient) clientIsInWindow();
     deviceDrawing_ = false;
     drawFrame(true, drawClient);
     if (!shown_ || !backBufferKept_ || !backBufferKept_->kept()) return;

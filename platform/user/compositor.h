@@ -83,6 +83,7 @@ private:
     void ensureCpuCopy();
     void sizeTexture();
     void uploadIfStale();
+    void clientIsInWindow();
     void takeClientFromWindow();
     void copyIntoClient(unsigned texture, int width, int height);
     void drawFrame(bool swap, bool drawClient);

@@ -2,6 +2,7 @@
 
 #include "tests/platform/d3d9/test_window.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/presentation.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,16 +31,7 @@ void RenderDevice::SetUp()
     ASSERT_NE(d3d, nullptr);
     window = createTestWindow(width, height);
     ASSERT_NE(window, nullptr);
-    presentation.BackBufferWidth = UINT(width);
-    presentation.BackBufferHeight = UINT(height);
-    presentation.BackBufferFormat = D3DFMT_X8R8G8B8;
-    presentation.BackBufferCount = 1;
-    presentation.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    presentation.hDeviceWindow = window;
-    presentation.Windowed = TRUE;
-    presentation.EnableAutoDepthStencil = TRUE;
-    presentation.AutoDepthStencilFormat = D3DFMT_D24S8;
-    presentation.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    presentation = q31test::windowedPresentation(window, UINT(width), UINT(height));
     D3DPRESENT_PARAMETERS parameters = presentation;
     ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                 &parameters, &device),

@@ -2,6 +2,7 @@
 
 #include "tests/platform/d3d9/test_window.h"
 #include "tests/support/png_writer.h"
+#include "tests/support/presentation.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -40,18 +41,7 @@ void D3d9Device::TearDown()
 
 D3DPRESENT_PARAMETERS D3d9Device::windowedParameters() const
 {
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = kTestSize;
-    pp.BackBufferHeight = kTestSize;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.hDeviceWindow = window;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return pp;
+    return q31test::windowedPresentation(window, kTestSize, kTestSize);
 }
 
 HRESULT D3d9Device::createDevice(D3DDEVTYPE type, D3DPRESENT_PARAMETERS parameters)

@@ -81,9 +81,13 @@ cpu_ticks() {
 }
 
 # The last "frames N T" line of report $1 once its T reaches $2; waits up to
-# 30 s while process $3 lives.
+# 30 s while process $3 lives. T is wall-clock microseconds and the lines come
+# once a second, so it sleeps until $2 before looking: polling all the while
+# would load the very machine whose frames are being counted.
 frames_line_from() {
-    local end=$(($(date +%s) + 30)) line
+    local end=$(($(date +%s) + 30)) line due
+    due=$(($2 - $(date +%s%6N)))
+    [ "$due" -gt 0 ] && sleep "$(awk -v us="$due" 'BEGIN { printf "%.3f", us / 1e6 }')"
     while [ "$(date +%s)" -le "$end" ]; do
         line=$(tail -n 1 "$1")
         if [ "${line%% *}" = frames ] && [ "${line##* }" -ge "$2" ]; then
@@ -91,7 +95,7 @@ frames_line_from() {
             return 0
         fi
         kill -0 "$3" 2>/dev/null || return 1
-        sleep 0.02
+        sleep 0.05
     done
     return 1
 }

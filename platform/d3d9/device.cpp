@@ -417,7 +417,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if ((flags & D3DCLEAR_STENCIL) && !hasStencil_) return D3DERR_INVALIDCALL;
     if (z < 0.f || z > 1.f) return D3DERR_INVALIDCALL;
     if (lossState_ != LossState::Operational) return D3D_OK;
-    if (!makeCurrent()) return D3DERR_INVALIDCALL;
+    if (!makeCurrentForFrame()) return D3DERR_INVALIDCALL;
     beginFrame();
     glBindFramebuffer(GL_FRAMEBUFFER, frameFramebuffer());
     // Clear ignores the write masks but stays inside the viewport.

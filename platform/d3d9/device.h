@@ -113,6 +113,8 @@ public:
     // ---- for the device's children ----
     // Makes this device's GL context current; false when its window is gone.
     bool makeCurrent();
+    // For Clear and the draws, which only add to the frame (render_host.h).
+    bool makeCurrentForFrame() { return host_ && host_->makeCurrentForFrame(); }
     // A child gained its first / lost its last public reference.
     void childAlive(D3DPOOL pool, bool alive);
     void stateBlockAlive(bool alive);

@@ -579,7 +579,7 @@ GLuint Device::streamBuffer(GLenum target, const void* data, size_t bytes, size_
 
 bool Device::prepareDraw()
 {
-    if (!makeCurrent() || state_.fvf == 0) return false;
+    if (!makeCurrentForFrame() || state_.fvf == 0) return false;
     beginFrame();
     if (dirty_ & kDirtyViewport) {
         const D3DVIEWPORT9& vp = state_.viewport;

@@ -133,8 +133,9 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const struct _RGNDATA*)
         host_->presentDirect();
     else
         host_->present(colorTexture_, width, height);
-    // The compositor used the framebuffer, program, texture unit 0 and viewport.
-    makeCurrent();
+    // The compositor used the framebuffer, program, texture unit 0 and
+    // viewport. The frame may still be in flight: the next one can start.
+    makeCurrentForFrame();
     dirty_ |= kDirtyViewport | kDirtyTextures | kDirtyRaster;
     program_ = nullptr;
     texturesChanged();

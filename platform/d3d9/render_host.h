@@ -14,8 +14,13 @@ namespace d3d9gl {
 class RenderHost {
 public:
     virtual ~RenderHost() = default;
-    // Makes this host's GL context current on the calling thread; false when it is gone.
+    // Makes this host's GL context current on the calling thread; false when
+    // it is gone. The last frame Present drew into the window is then on the
+    // screen (platform::finishPresenting).
     virtual bool makeCurrent() = 0;
+    // The same, for calls that only add to the frame being drawn (a Clear,
+    // a draw): they need not wait for the last frame's swap.
+    virtual bool makeCurrentForFrame() { return makeCurrent(); }
     // Shows `texture` (this host's context, GL orientation) in the window and swaps.
     virtual void present(unsigned texture, int width, int height) = 0;
     // A frame drawn straight into the window's own framebuffer, where the

@@ -18,6 +18,13 @@ public:
 
     bool makeCurrent() override
     {
+        if (!makeCurrentForFrame()) return false;
+        platform::finishPresenting(window_);
+        return true;
+    }
+
+    bool makeCurrentForFrame() override
+    {
         void* context = platform::glContextOf(window_);
         if (!context) return false;
         if (SDL_GL_GetCurrentContext() == context) return true;

@@ -15,6 +15,8 @@ class BackBufferKept {
 public:
     explicit BackBufferKept(SDL_Window* window);
     bool kept() const { return kept_; }
+    // Whether afterSwap() checks anything (then it must follow each swap).
+    bool checksAges() const { return ages_; }
     // Re-checks where the GLX reports ages; once not kept, never again.
     void afterSwap();
 

@@ -164,6 +164,7 @@ bool Compositor::init(HWND window, SDL_Window* sdlWindow)
 
 Compositor::~Compositor()
 {
+    swapThread_.reset();
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
     ImGuiContext* previousImgui = ImGui::GetCurrentContext();
@@ -192,7 +193,13 @@ Compositor::~Compositor()
 
 bool Compositor::makeCurrent()
 {
+    finishPresenting();
     return context_ && SDL_GL_MakeCurrent(sdl_, context_) == 0;
+}
+
+void Compositor::finishPresenting()
+{
+    if (swapThread_) swapThread_->finish();
 }
 
 void Compositor::setClientArea(const RECT& area)
@@ -364,11 +371,27 @@ void Compositor::presentDirect()
     const bool drawClient = !deviceDrawing_ && !clientInWindow_;
     if (!drawClient) clientIsInWindow();
     deviceDrawing_ = false;
-    drawFrame(true, drawClient);
-    if (!shown_ || !backBufferKept_ || !backBufferKept_->kept()) return;
+    drawFrame(false, drawClient);
+    if (!shown_) return;
+    swapDirect();
+    if (!backBufferKept_ || !backBufferKept_->kept()) return;
     backBufferKept_->afterSwap();
     // The frame went with the swap: what the texture holds must do.
     if (!backBufferKept_->kept()) clientInWindow_ = false;
+}
+
+void Compositor::swapDirect()
+{
+    SavedState saved;
+    if (!makeCurrent()) return;
+    if (!swapThreadTried_ && backBufferKept_ && !backBufferKept_->checksAges()) {
+        swapThreadTried_ = true;
+        swapThread_ = SwapThread::create(sdl_);
+    }
+    if (swapThread_)
+        swapThread_->swap();
+    else
+        SDL_GL_SwapWindow(sdl_);
 }
 
 // The client rectangle of the window's back buffer is the newest content:

@@ -16,6 +16,7 @@
 
 #include "platform/user/back_buffer_kept.h"
 #include "platform/user/strip_cache.h"
+#include "platform/user/swap_thread.h"
 #include "platform/user/window_host.h"
 
 #include <cstdint>
@@ -37,7 +38,11 @@ public:
     Compositor& operator=(const Compositor&) = delete;
 
     void* glContext() const { return context_; }
+    // Also finishes the frame in flight (finishPresenting).
     bool makeCurrent();
+    // Returns once the last direct frame is on the screen: before anything
+    // that may flush the context, read the window's buffers or resize it.
+    void finishPresenting();
 
     // Where the client area lies in the drawable; the retained content keeps
     // its top-left part across a size change (deferred while GDI holds it).
@@ -58,7 +63,9 @@ public:
     bool directTarget(int width, int height, int depthBits, int stencilBits, POINT* origin);
     // Direct3D starts drawing a frame into the window's back buffer.
     void beginDirectFrame();
-    // Shows that frame: the strip and the window around the client, and swaps.
+    // Shows that frame: draws the strip and the window around the client, and
+    // swaps; under a software rasteriser on the swap thread, so that this
+    // returns before the frame is rasterised.
     void presentDirect();
     // Draws content and strip; swaps when `swap`.
     void composite(bool swap);
@@ -87,6 +94,7 @@ private:
     void takeClientFromWindow();
     void copyIntoClient(unsigned texture, int width, int height);
     void drawFrame(bool swap, bool drawClient);
+    void swapDirect();
     void clearAroundClient(int drawableWidth, int drawableHeight, bool keepTopBand);
     void drawQuad(unsigned texture, bool linear);
     unsigned buildOverlay(int drawableWidth, int drawableHeight);
@@ -133,6 +141,10 @@ private:
     int windowColorBits_[4] = {};
     int windowDepthBits_ = 0;
     int windowStencilBits_ = 0;
+    // Swaps direct frames where the swap keeps the back buffer without a
+    // check after each swap; made at the first such frame.
+    std::unique_ptr<SwapThread> swapThread_;
+    bool swapThreadTried_ = false;
 };
 
 }  // namespace platform::user

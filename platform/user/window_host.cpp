@@ -36,6 +36,11 @@ bool makeGlContextCurrent(HWND window)
     return record && record->compositor->makeCurrent();
 }
 
+void finishPresenting(HWND window)
+{
+    if (user::Window* record = hostWindow(window)) record->compositor->finishPresenting();
+}
+
 RECT clientAreaInDrawable(HWND window)
 {
     user::Window* record = hostWindow(window);

@@ -18,6 +18,10 @@ SDL_Window* sdlWindowOf(HWND window);
 void* glContextOf(HWND window);
 // Makes the window's GL context current on this thread; false if it has none.
 bool makeGlContextCurrent(HWND window);
+// Returns once the window's last frame is on the screen. A frame drawn into
+// the window (below) may still be in flight after its Present; GL calls other
+// than those that only add to the next frame come after this.
+void finishPresenting(HWND window);
 
 // Client area in pixels of the SDL window's drawable: the menu strip, when the
 // window has a menu, is the band above `top`.

@@ -2,12 +2,17 @@
 // size lands pixel for pixel, upright, below the strip; the menu strip, kept
 // between frames, still follows every change of the menu; a frame drawn
 // straight into the window's back buffer keeps the strip and is taken back
-// when GDI or a repaint needs the client. Linux only.
+// when GDI or a repaint needs the client, and reaches the screen whole while
+// the next frame is already being drawn. Linux only.
 #include <gtest/gtest.h>
 
 #include "tests/platform/user/linux_support.h"
 #include "tests/support/png_writer.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -282,6 +287,83 @@ TEST_F(UserLinuxPresent, AFrameDrawnIntoTheWindowKeepsTheStripAndIsTakenBackWhen
     const std::vector<uint32_t> quadrants = presentFrames(1);
     EXPECT_EQ(pixelAt(quadrants, width, kClientWidth - 1, height - 1), kGray);
     EXPECT_EQ(pixelAt(quadrants, width, 0, strip), kBlue);
+}
+
+// What the X server shows of the window (its front buffer, not the back
+// buffer that readFrame composites into): 0x00RRGGBB at client pixel (x, y).
+class ScreenImage {
+public:
+    explicit ScreenImage(HWND window)
+    {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        SDL_Window* sdl = platform::sdlWindowOf(window);
+        if (!sdl || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
+        int width = 0, height = 0;
+        SDL_GetWindowSize(sdl, &width, &height);
+        image_ = XGetImage(info.info.x11.display, info.info.x11.window, 0, 0, unsigned(width), unsigned(height),
+                           AllPlanes, ZPixmap);
+    }
+    ~ScreenImage()
+    {
+        if (image_) XDestroyImage(image_);
+    }
+    ScreenImage(const ScreenImage&) = delete;
+    ScreenImage& operator=(const ScreenImage&) = delete;
+    bool valid() const { return image_ != nullptr; }
+    uint32_t at(int x, int y) const { return uint32_t(XGetPixel(image_, x, y)) & 0x00FFFFFFu; }
+
+private:
+    XImage* image_ = nullptr;
+};
+
+void clearClient(POINT origin, float red, float green, float blue)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(origin.x, origin.y, kClientWidth, kClientHeight);
+    glClearColor(red, green, blue, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+TEST_F(UserLinuxPresent, AFrameInFlightReachesTheScreenWholeWhileTheNextIsDrawn)
+{
+    POINT origin{};
+    ASSERT_TRUE(platform::directFrameTarget(window, kClientWidth, kClientHeight, 24, 8, &origin));
+    const auto expectScreen = [&](uint32_t colour, const char* when) {
+        SCOPED_TRACE(when);
+        platform::finishPresenting(window);
+        const ScreenImage screen(window);
+        ASSERT_TRUE(screen.valid());
+        EXPECT_EQ(screen.at(kClientWidth - 1, 0), 0x00F0F0F0u) << "the strip";
+        for (const POINT p : {POINT{0, 0}, POINT{kClientWidth - 1, 0}, POINT{kClientWidth / 2, kClientHeight / 2},
+                              POINT{0, kClientHeight - 1}, POINT{kClientWidth - 1, kClientHeight - 1}})
+            EXPECT_EQ(screen.at(p.x, strip + p.y), colour) << p.x << "," << p.y;
+    };
+
+    // The frame presented last is the one on the screen, whole, though it
+    // takes the rasteriser a while (a hundred clears, the last one red) and
+    // the next frame's drawing came before its swap could finish.
+    for (int frame = 0; frame < 3; ++frame) {
+        platform::beginDirectFrame(window);
+        for (int i = 100; i >= 0; --i) clearClient(origin, 1.0f, i % 2 ? 1.0f : 0.0f, 0.0f);
+        platform::presentDirectFrame(window);
+        platform::beginDirectFrame(window);
+        for (int i = 0; i < 100; ++i) clearClient(origin, 0.0f, i % 2 ? 1.0f : 0.5f, 0.0f);
+        expectScreen(kRed, "the red frame, the green one drawn meanwhile");
+        platform::presentDirectFrame(window);
+        expectScreen(kGreen, "the green frame");
+    }
+
+    // What reads the window waits for the frame in flight and sees it.
+    platform::beginDirectFrame(window);
+    clearClient(origin, 0.0f, 0.0f, 1.0f);
+    platform::presentDirectFrame(window);
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(q31automation::readFrame(window, &pixels, &width, &height));
+    EXPECT_EQ(pixelAt(pixels, width, kClientWidth / 2, strip + kClientHeight / 2), kBlue);
+    expectScreen(kBlue, "read back");
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ Uint32 sdlFormatFor(D3DFORMAT format)
 void Device::applyPresentMode()
 {
     SDL_Window* window = platform::sdlWindowOf(deviceWindow());
+    platform::finishPresenting(deviceWindow());
     if (window && !parameters_.Windowed) {
         SDL_DisplayMode wanted = {sdlFormatFor(parameters_.BackBufferFormat), int(parameters_.BackBufferWidth),
                                   int(parameters_.BackBufferHeight), int(parameters_.FullScreen_RefreshRateInHz),

@@ -226,6 +226,7 @@ bool resizeFrame(HWND window, int width, int height)
 {
     platform::user::Window* record = liveTopLevel(window);
     if (!record || width <= 0 || height <= 0) return false;
+    if (record->compositor) record->compositor->finishPresenting();
     SDL_SetWindowSize(record->sdl, width, height);
     return true;
 }

@@ -6,7 +6,8 @@
 // and the strip is rendered again only when it changed.
 // Direct3D may instead draw a frame straight into the window's back buffer
 // (directTarget); the retained content is then taken from there only when
-// something other than the next frame needs it.
+// something other than the next frame needs it, and the swap runs on a
+// thread of its own (swap_thread.h) while the next frame is recorded.
 // Owned by the window record (user_state.h); called by window_host.cpp, the
 // paint and menu code. create() returns null when no context can be made.
 // Every entry leaves the GL context that was current before it current again.

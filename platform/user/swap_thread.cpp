@@ -78,7 +78,10 @@ void SwapThread::run()
         running_ = current;
     }
     changed_.notify_all();
-    if (!current) return;
+    if (!current) {
+        SDL_TLSCleanup();
+        return;
+    }
     for (;;) {
         void* fence = nullptr;
         {
@@ -99,6 +102,9 @@ void SwapThread::run()
         changed_.notify_all();
     }
     SDL_GL_MakeCurrent(window_, nullptr);
+    // SDL keeps the current context per thread; a thread SDL did not start
+    // frees that itself.
+    SDL_TLSCleanup();
 }
 
 }  // namespace platform::user

@@ -7,8 +7,8 @@
 // change the window's size until finish() has returned.
 // The thread has a second GL context, current on it alone, that shares
 // objects with the window's (the frame's fence is waited on there). Owned by
-// the compositor; both calls come from the window's thread with the window's
-// context current.
+// the compositor and called from the window's thread; swap() with the
+// window's context current.
 #pragma once
 
 #include <condition_variable>

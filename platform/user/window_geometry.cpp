@@ -130,6 +130,8 @@ bool moveWindow(HWND handle, const RECT& requested, UINT flags, bool fromSystem,
                        rect.bottom - rect.top != oldRect.bottom - oldRect.top;
     window->rect = rect;
     if (!fromSystem && window->sdl && window->topLevel()) {
+        // Not while a frame is in flight to the window (swap_thread.h).
+        if ((moved || sized) && window->compositor) window->compositor->finishPresenting();
         if (moved) SDL_SetWindowPosition(window->sdl, rect.left, rect.top);
         if (sized) SDL_SetWindowSize(window->sdl, std::max<int>(1, rect.right - rect.left),
                                      std::max<int>(1, rect.bottom - rect.top));

@@ -2,7 +2,9 @@
 // the window host's compositor. Under a software rasteriser, whose swap copies
 // the back buffer to the window and leaves it as it was, a frame of the
 // client's size is drawn straight into the window: copying an offscreen frame
-// in costs a full-window pass there (on a GPU it costs next to nothing).
+// in costs a full-window pass there (on a GPU it costs next to nothing). Its
+// swap may still be under way when Present returns; Clear and the draws go on
+// with the next frame, every other call waits for the swap first.
 #include "platform/d3d9/render_host.h"
 #include "platform/user/window_host.h"
 

@@ -371,10 +371,8 @@ void Compositor::presentDirect()
     const bool drawClient = !deviceDrawing_ && !clientInWindow_;
     if (!drawClient) clientIsInWindow();
     deviceDrawing_ = false;
-    drawFrame(false, drawClient);
-    if (!shown_) return;
-    swapDirect();
-    if (!backBufferKept_ || !backBufferKept_->kept()) return;
+    drawFrame(Swap::Direct, drawClient);
+    if (!shown_ || !backBufferKept_ || !backBufferKept_->kept()) return;
     backBufferKept_->afterSwap();
     // The frame went with the swap: what the texture holds must do.
     if (!backBufferKept_->kept()) clientInWindow_ = false;
@@ -382,8 +380,6 @@ void Compositor::presentDirect()
 
 void Compositor::swapDirect()
 {
-    SavedState saved;
-    if (!makeCurrent()) return;
     if (!swapThreadTried_ && backBufferKept_ && !backBufferKept_->checksAges()) {
         swapThreadTried_ = true;
         swapThread_ = SwapThread::create(sdl_);
@@ -433,10 +429,10 @@ void Compositor::copyIntoClient(unsigned texture, int width, int height)
 
 void Compositor::composite(bool swap)
 {
-    drawFrame(swap, true);
+    drawFrame(swap ? Swap::Now : Swap::None, true);
 }
 
-void Compositor::drawFrame(bool swap, bool drawClient)
+void Compositor::drawFrame(Swap swap, bool drawClient)
 {
     SavedState saved;
     if (!makeCurrent()) return;
@@ -456,7 +452,11 @@ void Compositor::drawFrame(bool swap, bool drawClient)
         drawQuad(clientTexture_, false);
     }
     drawOverlay(drawableWidth, drawableHeight, strip);
-    if (swap && shown_) SDL_GL_SwapWindow(sdl_);
+    if (!shown_) return;
+    if (swap == Swap::Direct)
+        swapDirect();
+    else if (swap == Swap::Now)
+        SDL_GL_SwapWindow(sdl_);
 }
 
 // The window's white, where the client content does not cover it.

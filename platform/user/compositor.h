@@ -94,7 +94,9 @@ private:
     void clientIsInWindow();
     void takeClientFromWindow();
     void copyIntoClient(unsigned texture, int width, int height);
-    void drawFrame(bool swap, bool drawClient);
+    // Direct: a frame drawn into the window, swapped by swapDirect().
+    enum class Swap { None, Now, Direct };
+    void drawFrame(Swap swap, bool drawClient);
     void swapDirect();
     void clearAroundClient(int drawableWidth, int drawableHeight, bool keepTopBand);
     void drawQuad(unsigned texture, bool linear);

@@ -212,13 +212,22 @@ void expectColour(const D3DCOLORVALUE& c, float r, float g, float b, float a, co
 
 void expectCommonState(IDirect3DDevice9* device, const D3DXMATRIX& projection)
 {
-    DWORD value = 0;
-    device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, DWORD(D3DTOP_MODULATE));
-    device->GetTextureStageState(0, D3DTSS_COLORARG2, &value);
-    EXPECT_EQ(value, DWORD(D3DTA_DIFFUSE));
-    device->GetSamplerState(0, D3DSAMP_MINFILTER, &value);
-    EXPECT_EQ(value, DWORD(D3DTEXF_LINEAR));
+    const struct {
+        D3DTEXTURESTAGESTATETYPE type;
+        DWORD value;
+    } stage[] = {{D3DTSS_COLOROP, D3DTOP_MODULATE},   {D3DTSS_COLORARG1, D3DTA_TEXTURE},
+                 {D3DTSS_COLORARG2, D3DTA_DIFFUSE},   {D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+                 {D3DTSS_ALPHAARG1, D3DTA_TEXTURE},   {D3DTSS_ALPHAARG2, D3DTA_DIFFUSE}};
+    for (const auto& s : stage) {
+        DWORD value = 0xDEADBEEF;
+        device->GetTextureStageState(0, s.type, &value);
+        EXPECT_EQ(value, s.value) << "texture stage state " << s.type;
+    }
+    for (D3DSAMPLERSTATETYPE filter : {D3DSAMP_MINFILTER, D3DSAMP_MAGFILTER}) {
+        DWORD value = 0xDEADBEEF;
+        device->GetSamplerState(0, filter, &value);
+        EXPECT_EQ(value, DWORD(D3DTEXF_LINEAR)) << "sampler state " << filter;
+    }
     D3DMATRIX set;
     device->GetTransform(D3DTS_PROJECTION, &set);
     EXPECT_EQ(std::memcmp(&set, &projection, sizeof set), 0);
@@ -227,6 +236,25 @@ void expectCommonState(IDirect3DDevice9* device, const D3DXMATRIX& projection)
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) EXPECT_NEAR(projection.m[r][c], expected.m[r][c], 1e-5f);
     }
+}
+
+// Light 0 enabled, lighting on, no dithering, depth test on.
+void expectLightingSwitches(IDirect3DDevice9* device)
+{
+    BOOL enabled = FALSE;
+    device->GetLightEnable(0, &enabled);
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(renderState(device, D3DRS_LIGHTING), DWORD(TRUE));
+    EXPECT_EQ(renderState(device, D3DRS_DITHERENABLE), DWORD(FALSE));
+    EXPECT_EQ(renderState(device, D3DRS_ZENABLE), DWORD(TRUE));
+}
+
+D3DXMATRIX fixedView()
+{
+    const D3DXVECTOR3 eye(0.0f, 0.0f, -5.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX fixed;
+    D3DXMatrixLookAtLH(&fixed, &eye, &at, &up);
+    return fixed;
 }
 
 }  // namespace
@@ -242,13 +270,9 @@ void ChestGameTest::expectChestState()
     EXPECT_NEAR(light.Direction.y, -0.957826f, 1e-5f);
     EXPECT_NEAR(light.Direction.z, 0.287348f, 1e-5f);
     expectColour(light.Diffuse, 1.0f, 1.0f, 1.0f, 0.0f, "chest light diffuse");
-    BOOL enabled = FALSE;
-    device->GetLightEnable(0, &enabled);
-    EXPECT_TRUE(enabled);
-    EXPECT_EQ(renderState(device, D3DRS_LIGHTING), DWORD(TRUE));
+    expectLightingSwitches(device);
     EXPECT_EQ(renderState(device, D3DRS_SPECULARENABLE), DWORD(FALSE));
     EXPECT_EQ(renderState(device, D3DRS_AMBIENT), 0x00101010u);
-    EXPECT_EQ(renderState(device, D3DRS_ZENABLE), DWORD(TRUE));
     EXPECT_EQ(drawableCopies(), MeshCount);
     expectCommonState(device, game->projection);
 }
@@ -262,29 +286,87 @@ void ChestGameTest::expectCoinState()
     EXPECT_EQ(light.Type, D3DLIGHT_DIRECTIONAL);
     expectColour(light.Diffuse, 0.3f, 0.3f, 0.3f, 0.0f, "coin light diffuse");
     expectColour(light.Specular, 1.0f, 1.0f, 0.8f, 0.0f, "coin light specular");
+    expectColour(light.Ambient, 0.3f, 0.3f, 0.3f, 0.0f, "coin light ambient");
+    EXPECT_EQ(light.Direction.x, 0.0f);
     EXPECT_EQ(light.Direction.y, -0.2f);  // as given, not normalised
     EXPECT_EQ(light.Direction.z, 0.2f);
     EXPECT_EQ(light.Position.z, 2.0f);
+    EXPECT_EQ(light.Range, 1000.0f);
     uint32_t falloff;
     std::memcpy(&falloff, &light.Falloff, sizeof falloff);
     EXPECT_EQ(falloff, 0x461C400Au);
     EXPECT_EQ(light.Attenuation0, 10000.0f);
     D3DMATERIAL9 material = {};
     device->GetMaterial(&material);
+    expectColour(material.Diffuse, 0.0f, 0.0f, 0.0f, 0.0f, "coin material diffuse");
     expectColour(material.Ambient, 0.8f, 0.4f, 0.2f, 0.0f, "coin material ambient");
     expectColour(material.Specular, 1.0f, 1.0f, 0.7f, 0.0f, "coin material specular");
+    expectColour(material.Emissive, 0.0f, 0.0f, 0.0f, 0.0f, "coin material emissive");
     EXPECT_EQ(material.Power, 4.0f);
+    expectLightingSwitches(device);
     EXPECT_EQ(renderState(device, D3DRS_SPECULARENABLE), DWORD(TRUE));
     EXPECT_EQ(renderState(device, D3DRS_AMBIENT), 0x000F0F0Fu);
 
     D3DMATRIX view;
     device->GetTransform(D3DTS_VIEW, &view);
-    const D3DXVECTOR3 eye(0.0f, 0.0f, -5.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
-    D3DXMATRIX fixed;
-    D3DXMatrixLookAtLH(&fixed, &eye, &at, &up);
+    const D3DXMATRIX fixed = fixedView();
     EXPECT_EQ(std::memcmp(&view, &fixed, sizeof view), 0);
     EXPECT_EQ(drawableCopies(), 0);
     expectCommonState(device, game->projection);
+}
+
+void ChestGameTest::expectStateBeforeTheNextFrame(bool chest)
+{
+    IDirect3DDevice9* device = game->device;
+    if (chest) {
+        // Chest frames replace it with the subsets' own materials.
+        D3DMATERIAL9 material = {};
+        device->GetMaterial(&material);
+        expectColour(material.Diffuse, 1.0f, 0.0f, 0.0f, 1.0f, "chest material diffuse");
+        expectColour(material.Ambient, 1.0f, 0.0f, 0.0f, 1.0f, "chest material ambient");
+        expectColour(material.Specular, 0.0f, 0.0f, 0.0f, 0.0f, "chest material specular");
+        expectColour(material.Emissive, 0.0f, 0.0f, 0.0f, 0.0f, "chest material emissive");
+        expectChestState();
+    } else {
+        expectCoinState();
+    }
+    D3DMATRIX view, world;
+    game->device->GetTransform(D3DTS_VIEW, &view);
+    game->device->GetTransform(D3DTS_WORLD, &world);
+    const D3DXMATRIX fixed = fixedView();
+    D3DXMATRIX identity;
+    D3DXMatrixTranslation(&identity, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(std::memcmp(&view, &fixed, sizeof view), 0);
+    EXPECT_EQ(std::memcmp(&world, &identity, sizeof world), 0);
+}
+
+void ChestGameTest::spoilDeviceState()
+{
+    IDirect3DDevice9* device = game->device;
+    D3DMATERIAL9 material = {};
+    material.Diffuse = material.Ambient = material.Specular = material.Emissive = D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.5f};
+    material.Power = 9.0f;
+    device->SetMaterial(&material);
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_POINT;
+    light.Diffuse = light.Specular = light.Ambient = D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.5f};
+    light.Position = light.Direction = D3DVECTOR{1.0f, 1.0f, 1.0f};
+    light.Range = 5.0f;
+    device->SetLight(0, &light);
+    device->LightEnable(0, FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_DITHERENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_AMBIENT, 0x00ABCDEF);
+    device->SetRenderState(D3DRS_SPECULARENABLE, 2);
+    for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_COLOROP, D3DTSS_ALPHAOP}) device->SetTextureStageState(0, type, D3DTOP_ADD);
+    for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2})
+        device->SetTextureStageState(0, type, D3DTA_SPECULAR);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    D3DXMATRIX skew;
+    D3DXMatrixTranslation(&skew, 7.0f, 8.0f, 9.0f);
+    for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION}) device->SetTransform(t, &skew);
 }
 
 }  // namespace gametest

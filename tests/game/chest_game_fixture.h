@@ -23,6 +23,7 @@ namespace gametest {
 // ChestGame with its state and the framework's device operations open to tests.
 class TestChestGame : public ChestGame {
 public:
+    using ChestGame::baseWorld;
     using ChestGame::cameraAzimuth;
     using ChestGame::cameraElevation;
     using ChestGame::coinVertices;
@@ -33,6 +34,7 @@ public:
     using ChestGame::leverWorld;
     using ChestGame::loading;
     using ChestGame::meshes;
+    using ChestGame::previousTime;
     using ChestGame::pick;
     using ChestGame::projection;
     using ChestGame::puzzle;
@@ -87,6 +89,12 @@ protected:
     // Device state checks of the two lighting sets and the drawable copies.
     void expectChestState();
     void expectCoinState();
+    // Sets every state of both lighting sets and of the common state to a
+    // value that neither uses, so a state left out shows in the checks above.
+    void spoilDeviceState();
+    // The chest or coin state as the hooks leave it before a frame draws:
+    // also the chest's fallback material, the identity world and the fixed view.
+    void expectStateBeforeTheNextFrame(bool chest);
     int drawableCopies() const;
 
     frameworktest::FakeClock clock;

@@ -1,6 +1,7 @@
 // Which device state is in force follows the phase, across device resets and
 // device changes; the puzzle and the camera survive all of them.
 #include <cstring>
+#include <ctime>
 
 #include "game/orbit_camera.h"
 #include "render/texture_font.h"
@@ -22,6 +23,7 @@ protected:
     {
         for (int lever : SolutionClicks) game->puzzle.clickLever(lever - 1);
         ASSERT_EQ(game->puzzle.phase(), JustSolved);
+        spoilDeviceState();
         runUntilOpen();
         ASSERT_EQ(game->puzzle.phase(), ChestOpen);
     }
@@ -60,9 +62,13 @@ TEST_F(ChestLifecycle, ADeviceResetDuringPlayRestoresTheChestStateAndKeepsThePuz
     game->puzzle.clickLever(0);
     game->puzzle.clickLever(0);
     game->cameraAzimuth = -200;
-    game->device->SetRenderState(D3DRS_AMBIENT, 0);
     ASSERT_EQ(game->resetDevice(), S_OK);
     expectChestState();
+    // The hooks set every state themselves, whatever the device held before.
+    spoilDeviceState();
+    game->onDeviceLost();
+    game->onDeviceReset();
+    expectStateBeforeTheNextFrame(true);
     frame();
     EXPECT_EQ(game->puzzle.lever(0), 2);
     EXPECT_EQ(game->cameraAzimuth, -200);
@@ -75,9 +81,21 @@ TEST_F(ChestLifecycle, ADeviceChangeDuringPlayRebuildsEverythingAndKeepsThePuzzl
     game->cameraElevation = -123;
     IDirect3DVertexBuffer9* before = game->coinVertices;
     ASSERT_NE(before, nullptr);
+    for (int k = 0; k < CoinCount; ++k) game->coins.coinPositions[k].y = 100.0f;
+    const std::time_t from = std::time(nullptr);
     changeDevice();
+    const std::time_t to = std::time(nullptr);
     expectChestState();
     EXPECT_NE(game->coinVertices, nullptr);
+    // The coins were placed again after seeding with the time of the change.
+    bool placedFromTheTime = false;
+    for (std::time_t seed = from; seed <= to; ++seed) {
+        std::srand(static_cast<unsigned>(seed));
+        CoinShower expected;
+        expected.place();
+        placedFromTheTime |= std::memcmp(&expected, &game->coins, sizeof expected) == 0;
+    }
+    EXPECT_TRUE(placedFromTheTime);
     frame();
     EXPECT_EQ(game->puzzle.lever(0), 1);
     EXPECT_EQ(game->cameraElevation, -123);
@@ -96,9 +114,12 @@ TEST_F(ChestLifecycle, OpeningTheChestSwitchesToTheCoinStateAndDropsTheDrawableC
 TEST_F(ChestLifecycle, ADeviceResetWhileOpenAppliesTheCoinStateAgainAndLeavesTheMeshesAlone)
 {
     openByPuzzle();
-    game->device->SetRenderState(D3DRS_AMBIENT, 0);
     ASSERT_EQ(game->resetDevice(), S_OK);
     expectCoinState();
+    spoilDeviceState();
+    game->onDeviceLost();
+    game->onDeviceReset();
+    expectStateBeforeTheNextFrame(false);
     frame();
     EXPECT_EQ(game->puzzle.phase(), ChestOpen);
 }
@@ -111,10 +132,37 @@ TEST_F(ChestLifecycle, ADeviceChangeWhileOpenKeepsTheCelebrationAndAResetThenRes
     frame();
     EXPECT_EQ(game->puzzle.phase(), ChestOpen);
 
+    spoilDeviceState();
     sendCommand(IDM_RESET);
-    frame();
+    game->advanceFrame();  // carries out the reset without drawing a frame
     EXPECT_EQ(game->puzzle.phase(), Playing);
+    expectStateBeforeTheNextFrame(true);
+    frame();
     expectChestState();
+}
+
+TEST_F(ChestLifecycle, TheBaseAndEachLeverAreDrawnSlidAlongTheirOwnAxis)
+{
+    D3DXMATRIX base;
+    D3DXMatrixTranslation(&base, -1.0f, 0.0f, -1.0f);
+    bool slidAlongX = false, slidAlongZ = false;
+    // Part of the way, then solved: every lever out at some point.
+    for (int clicks : {21, 42}) {
+        for (int n = clicks == 21 ? 0 : 21; n < clicks; ++n) game->puzzle.clickLever(SolutionClicks[n] - 1);
+        frame();
+        EXPECT_TRUE(game->baseWorld == base);
+        for (int i = 0; i < LeverCount; ++i) {
+            const float d = leverOffset(game->puzzle.lever(i));
+            // Levers 1, 3 and 5 slide along +X, levers 2, 4 and 6 along +Z.
+            const bool alongX = i % 2 == 0;
+            D3DXMATRIX expected;
+            D3DXMatrixTranslation(&expected, alongX ? d : 0.0f, 0.0f, alongX ? 0.0f : d);
+            EXPECT_TRUE(game->leverWorld[i] == expected) << "lever " << i + 1 << " after " << clicks << " clicks";
+            (alongX ? slidAlongX : slidAlongZ) |= d != 0.0f;
+        }
+    }
+    EXPECT_TRUE(slidAlongX);
+    EXPECT_TRUE(slidAlongZ);
 }
 
 TEST_F(ChestLifecycle, TheCoinVertexBufferHoldsTheCoinShapeInTheManagedPool)

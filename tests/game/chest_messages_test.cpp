@@ -1,8 +1,10 @@
 // What the player is told: the About box, and the one message of a start-up
 // whose models are missing or broken; textures that are missing are not fatal.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/kernel/data_root.h"
 #include "render/mesh_object.h"
@@ -34,6 +36,47 @@ TEST_F(ChestGameTest, TheAboutBoxShowsFourLinesUnderItsOwnCaption)
     EXPECT_NE(text.find('@'), std::string::npos);
     // The box neither resets nor changes the game.
     EXPECT_EQ(game->resetRequested, 0);
+}
+
+// Keeps the window as shown right after the first loading-text paint.
+class LoadingShot : public TestChestGame {
+public:
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        const bool first = message == WM_PAINT && loading && pixels.empty();
+        const LRESULT result = TestChestGame::handleMessage(hwnd, message, wParam, lParam);
+        if (first) q31automation::readFrame(hwnd, &pixels, &width, &height);
+        return result;
+    }
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+};
+
+TEST_F(ChestGameTest, TheLoadingTextIsPaintedInTheMiddleBeforeAnyDevice)
+{
+    auto* shot = new LoadingShot;
+    game.reset(shot);
+    ASSERT_EQ(game->create(GetModuleHandle(nullptr)), S_OK);
+    pump();
+    ASSERT_FALSE(shot->pixels.empty());
+    // Dark text on the white class background, centred in the client area,
+    // which is the frame's last 375 rows.
+    const int top = shot->height - 375;
+    ASSERT_GE(top, 0);
+    int dark = 0, left = 500, right = 0, high = 375, low = 0;
+    for (int y = 0; y < 375; ++y) {
+        for (int x = 0; x < 500 && x < shot->width; ++x) {
+            const uint32_t rgb = shot->pixels[size_t(top + y) * size_t(shot->width) + size_t(x)] & 0xFFFFFF;
+            if (((rgb >> 16) & 0xFF) > 100 || ((rgb >> 8) & 0xFF) > 100 || (rgb & 0xFF) > 100) continue;
+            ++dark;
+            left = std::min(left, x), right = std::max(right, x), high = std::min(high, y), low = std::max(low, y);
+        }
+    }
+    EXPECT_GT(dark, 40);
+    EXPECT_NEAR((left + right) / 2.0, 250.0, 6.0);
+    EXPECT_NEAR((high + low) / 2.0, 187.0, 6.0);
+    EXPECT_GT(right - left, 80) << "one line of text";
+    EXPECT_LT(low - high, 24);
 }
 
 // A game whose font could not be allocated in its constructor.
@@ -129,6 +172,17 @@ TEST_F(ChestMedia, ABrokenModelEndsStartUpWithTheSameMessage)
     std::ofstream(folder.at("x/Lever3t.x"), std::ios::trunc) << "xof 0303txt 0032\nMesh { 3; 0.0; broken";
     EXPECT_EQ(createGame(), HRESULT(MediaMissing));
     expectOneFatalMediaMessage();
+}
+
+TEST_F(ChestMedia, AModelThatFailsInTheSubfolderIsLoadedUnderItsPlainName)
+{
+    copyMedia(true);
+    std::ofstream(folder.at("x/Lever3t.x"), std::ios::trunc) << "xof 0303txt 0032\nMesh { 3; 0.0; broken";
+    std::filesystem::copy_file(std::filesystem::path(Q31_SOURCE_DIR) / "media" / "Lever3t.x", folder.at("Lever3t.x"));
+    ASSERT_EQ(createGame(), S_OK);
+    EXPECT_TRUE(q31automation::messageBoxes().empty());
+    frame();
+    EXPECT_EQ(drawableCopies(), MeshCount);
 }
 
 TEST_F(ChestMedia, ModelsInTheXSubfolderAreFoundAndMissingTexturesAreNotFatal)

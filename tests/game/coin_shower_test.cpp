@@ -37,12 +37,6 @@ struct CoinShape : testing::Test {
     CoinShape() { writeCoinShape(v); }
 };
 
-TEST_F(CoinShape, FiftyFourVerticesOfPositionAndNormalFillTheBuffer)
-{
-    EXPECT_EQ(CoinVertexBytes, 1296u);
-    EXPECT_EQ(CoinVertexCount, 54);
-}
-
 TEST_F(CoinShape, TheVerticesAreThoseOfTheTable)
 {
     expectNear(v[0].position, 0.0f, 0.0f, -0.03f, "position", 0);
@@ -146,16 +140,25 @@ TEST(CoinSetUp, EveryDrawStaysInItsRange)
     }
 }
 
+// The next draw reduced modulo n, as the coins' formulas take it.
+double next(int n)
+{
+    return double(std::rand() % n);
+}
+
 TEST(CoinStall, EveryCoinIsLiftedAboveTheViewAndKeepsItsOtherValues)
 {
     std::srand(99);
     CoinShower coins;
     coins.place();
     const CoinShower before = coins;
+    std::srand(7);
     coins.lift();
+    // One draw per coin, in coin order.
+    std::srand(7);
     for (int k = 0; k < CoinCount; ++k) {
-        EXPECT_GE(coins.coinPositions[k].y, 3.5f);
-        EXPECT_LE(coins.coinPositions[k].y, 23.3f + 1e-5f);
+        SCOPED_TRACE(k);
+        EXPECT_EQ(coins.coinPositions[k].y, float(next(100) * 0.2 + 3.5));
         EXPECT_EQ(coins.coinPositions[k].x, before.coinPositions[k].x);
         EXPECT_EQ(coins.coinPositions[k].z, before.coinPositions[k].z);
         EXPECT_EQ(coins.coinYawA[k], before.coinYawA[k]);
@@ -170,24 +173,33 @@ TEST(CoinFall, CoinsFallTwoUnitsPerSecondAndRestartOnlyStrictlyBelowTheBottom)
     for (int k = 0; k < CoinCount; ++k) coins.coinPositions[k] = D3DXVECTOR3(0.5f, 1.0f, 0.25f);
     coins.coinPositions[3].y = -2.1f;                            // lands exactly on -4.1
     coins.coinPositions[7].y = std::nextafter(-2.1f, -3.0f);     // just beyond it
+    coins.coinPositions[12].y = -5.0f;                           // well below
     coins.coinYawA[3] = 0.125f;
 
-    std::srand(5);
-    const int firstDraw = std::rand();
-    std::srand(5);
-    coins.fall(1.0f);
+    for (unsigned seed : {5u, 6u, 7u}) {
+        SCOPED_TRACE(seed);
+        CoinShower fallen = coins;
+        std::srand(seed);
+        fallen.fall(1.0f);
 
-    EXPECT_EQ(coins.coinPositions[0].y, -1.0f);
-    EXPECT_EQ(coins.coinPositions[3].y, -4.1f);
-    EXPECT_EQ(coins.coinPositions[3].x, 0.5f);
-    EXPECT_EQ(coins.coinYawA[3], 0.125f);
+        EXPECT_EQ(fallen.coinPositions[0].y, -1.0f);
+        EXPECT_EQ(fallen.coinPositions[3].y, -4.1f);
+        EXPECT_EQ(fallen.coinPositions[3].x, 0.5f);
+        EXPECT_EQ(fallen.coinYawA[3], 0.125f);
 
-    // Coin 7 is the only one restarted: the first draw is its height.
-    EXPECT_EQ(coins.coinPositions[7].y, float((firstDraw % 100) * 0.01 + 4.1));
-    EXPECT_GE(coins.coinPositions[7].x, -3.0f);
-    EXPECT_LE(coins.coinPositions[7].x, 2.94f + 1e-5f);
-    EXPECT_GE(coins.coinPositions[7].z, 0.0f);
-    EXPECT_LE(coins.coinPositions[7].z, 2.97f + 1e-5f);
+        // Coins 7 and 12 start again, in coin order, six draws each:
+        // y, x, z, yaw A, spin, yaw B.
+        std::srand(seed);
+        for (int k : {7, 12}) {
+            SCOPED_TRACE(k);
+            EXPECT_EQ(fallen.coinPositions[k].y, float(next(100) * 0.01 + 4.1));
+            EXPECT_EQ(fallen.coinPositions[k].x, float(next(100) * 0.06 - 3.0));
+            EXPECT_EQ(fallen.coinPositions[k].z, float(next(100) * 0.03));
+            EXPECT_EQ(fallen.coinYawA[k], float((next(200) * 0.01 - 1.0) * Pi));
+            EXPECT_EQ(fallen.coinSpin[k], float((next(20) * 0.1 - 1.0) * Pi));
+            EXPECT_EQ(fallen.coinYawB[k], float((next(200) * 0.01 - 1.0) * Pi));
+        }
+    }
 }
 
 TEST(CoinWorld, YawSpinYawThenMove)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "game/orbit_camera.h"
 
@@ -71,39 +72,46 @@ TEST(ModelSpaceRay, WithIdentitiesTheRayStartsAtTheOriginAlongTheViewDirection)
 
 TEST(ModelSpaceRay, TheRayThroughAPointsPixelPassesThroughThatPointInModelSpace)
 {
-    D3DXMATRIX view;
-    orbitView(&view, StartAzimuth, StartElevation);
     const D3DXMATRIX projection = gameProjection();
     D3DXMATRIX world;
     D3DXMatrixTranslation(&world, 0.2f, 0.0f, 0.0f);  // a lever slid out
-    D3DXMATRIX worldView, worldViewProjection;
-    D3DXMatrixMultiply(&worldView, &world, &view);
-    D3DXMatrixMultiply(&worldViewProjection, &worldView, &projection);
+    // The start view, and views turned round and tilted, where the matrices'
+    // elements no longer repeat each other.
+    const int views[][2] = {{StartAzimuth, StartElevation}, {StartAzimuth + 800, -250}, {-1200, 150}};
+    for (const auto& counters : views) {
+        SCOPED_TRACE(testing::Message() << "azimuth " << counters[0] << ", elevation " << counters[1]);
+        D3DXMATRIX view;
+        orbitView(&view, counters[0], counters[1]);
+        D3DXMATRIX worldView, worldViewProjection;
+        D3DXMatrixMultiply(&worldView, &world, &view);
+        D3DXMatrixMultiply(&worldViewProjection, &worldView, &projection);
 
-    const D3DXVECTOR3 model(0.3f, 0.1f, -0.4f);
-    float px, py;
-    project(model, worldViewProjection, &px, &py);
-    // The nearest whole pixel; the ray then passes within a pixel's width.
-    const int x = int(std::lround(px));
-    const int y = int(std::lround(py));
-    float vx, vy;
-    ASSERT_TRUE(cursorRay(x, y, Width, Height, projection, &vx, &vy));
-    D3DXVECTOR3 origin, direction;
-    ASSERT_TRUE(modelSpaceRay(vx, vy, world, view, &origin, &direction));
+        const D3DXVECTOR3 model(0.3f, 0.1f, -0.4f);
+        float px, py;
+        project(model, worldViewProjection, &px, &py);
+        // The nearest whole pixel; the ray then passes within a pixel's width.
+        const int x = int(std::lround(px));
+        const int y = int(std::lround(py));
+        ASSERT_GT(std::abs(x - int(Width / 2)), 20) << "the point must lie off the centre";
+        float vx, vy;
+        ASSERT_TRUE(cursorRay(x, y, Width, Height, projection, &vx, &vy));
+        D3DXVECTOR3 origin, direction;
+        ASSERT_TRUE(modelSpaceRay(vx, vy, world, view, &origin, &direction));
 
-    // The eye in model space is the camera position less the lever's slide.
-    const D3DXVECTOR3 eye = orbitEye(StartAzimuth, StartElevation);
-    EXPECT_NEAR(origin.x, eye.x - 0.2f, 1e-5f);
-    EXPECT_NEAR(origin.y, eye.y, 1e-5f);
-    EXPECT_NEAR(origin.z, eye.z, 1e-5f);
+        // The eye in model space is the camera position less the lever's slide.
+        const D3DXVECTOR3 eye = orbitEye(counters[0], counters[1]);
+        EXPECT_NEAR(origin.x, eye.x - 0.2f, 1e-5f);
+        EXPECT_NEAR(origin.y, eye.y, 1e-5f);
+        EXPECT_NEAR(origin.z, eye.z, 1e-5f);
 
-    // Distance from the point to the ray line, relative to its range.
-    const D3DXVECTOR3 toPoint = model - origin;
-    const float t = (toPoint.x * direction.x + toPoint.y * direction.y + toPoint.z * direction.z) /
-                    (direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
-    const D3DXVECTOR3 miss = toPoint - direction * t;
-    EXPECT_GT(t, 0.0f);
-    EXPECT_LT(std::sqrt(miss.x * miss.x + miss.y * miss.y + miss.z * miss.z), 0.01f);
+        // Distance from the point to the ray line, relative to its range.
+        const D3DXVECTOR3 toPoint = model - origin;
+        const float t = (toPoint.x * direction.x + toPoint.y * direction.y + toPoint.z * direction.z) /
+                        (direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+        const D3DXVECTOR3 miss = toPoint - direction * t;
+        EXPECT_GT(t, 0.0f);
+        EXPECT_LT(std::sqrt(miss.x * miss.x + miss.y * miss.y + miss.z * miss.z), 0.01f);
+    }
 }
 
 TEST(ModelSpaceRay, ASingularTransformGivesNoRay)

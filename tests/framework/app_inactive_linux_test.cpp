@@ -5,10 +5,6 @@
 // while paused. Linux only.
 #include <gtest/gtest.h>
 
-#include <time.h>
-
-#include <chrono>
-
 #include "framework/frame_timer.h"
 #include "q31_automation.h"
 #include "resources/resource_ids.h"
@@ -16,18 +12,6 @@
 
 namespace frameworktest {
 namespace {
-
-double processSeconds()
-{
-    timespec now = {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-double wallSeconds()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 constexpr UINT_PTR MeasureTimer = 9;
 constexpr UINT MeasureMs = 400;

@@ -133,22 +133,31 @@ TEST_F(LinuxApp, MinimisingAndRestoringAtTheSameSizeDoesNotReset)
 
 TEST_F(LinuxApp, DialogOkWithoutChangesRecreatesTheDeviceWithAllFourHooks)
 {
-    std::string caption;
-    app->onFrame[3] = [](TraceApp& a) {
-        a.postCommand(IDM_CHANGE_DEVICE);
-        PostMessage(a.window, WM_APP, IDOK, 0);
-    };
-    app->onMessage[WM_APP] = [&](TraceApp& a) {
-        char text[64] = "";
-        GetWindowText(GetActiveWindow(), text, sizeof text);
-        caption = text;
-        a.note(a.active ? "dialog while active" : "dialog");
-        EXPECT_NE(pressDialogButton(a, IDOK), nullptr);
-        exitSoon(a);
-    };
+    // F2 from the keyboard opens it; OK is pressed once the dialog waits.
+    struct Seen {
+        TraceApp* app;
+        std::string caption;
+        bool pressed;
+    } seen{app.get(), "", false};
+    app->onFrame[3] = [](TraceApp& a) { q31automation::pressKey(a.window, VK_F2); };
+    q31automation::setDialogIdleHandler(
+        [](HWND dialog, void* context) {
+            Seen& s = *static_cast<Seen*>(context);
+            if (s.pressed) return;
+            s.pressed = true;
+            char text[64] = "";
+            GetWindowText(dialog, text, sizeof text);
+            s.caption = text;
+            s.app->note(s.app->active ? "dialog while active" : "dialog");
+            EXPECT_NE(pressDialogButton(*s.app, IDOK), nullptr);
+            exitSoon(*s.app);
+        },
+        &seen);
     ASSERT_EQ(app->create(instance()), S_OK);
     const DisplaySettings before = app->settings;
     EXPECT_EQ(app->run(), 0);
+    q31automation::setDialogIdleHandler(nullptr, nullptr);
+    const std::string caption = seen.caption;
 
     EXPECT_EQ(caption, "Direct3D Settings");
     EXPECT_EQ(app->trace, startAndClose({"dialog", "onDeviceLost", "destroyDeviceResources", "createDeviceResources",
@@ -190,15 +199,25 @@ TEST_F(LinuxApp, DialogFromFullScreenSwitchesToAWindowFirstAndCancelLeavesItWind
 TEST_F(LinuxApp, ALostDeviceIsResetWhenUsableAndTheRecoveringPassDrawsNothing)
 {
     int recoveries = 0;
-    app->onFrame[3] = [](TraceApp& a) {
+    double lostCpu = 0.0, lostWall = 0.0;
+    D3DFORMAT desktopFormat = D3DFMT_UNKNOWN;
+    app->onFrame[3] = [&](TraceApp& a) {
         device::setDeviceLost(a.device, true);
         a.note("lost");
-        SetTimer(a.window, 2, 150, nullptr);
+        desktopFormat = a.settings.windowedMode.Format;
+        lostCpu -= processSeconds();
+        lostWall -= wallSeconds();
+        SetTimer(a.window, 2, 300, nullptr);
     };
-    app->onTimer[2] = [](TraceApp& a) {
+    app->onTimer[2] = [&](TraceApp& a) {
         KillTimer(a.window, 2);
+        lostCpu += processSeconds();
+        lostWall += wallSeconds();
         EXPECT_TRUE(a.deviceLost);
         a.note("usable");
+        // As if the desktop had changed format while the device was lost.
+        a.settings.windowedMode.Format = D3DFMT_R5G6B5;
+        a.presentParams.BackBufferFormat = D3DFMT_R5G6B5;
         device::setDeviceLost(a.device, false);
     };
     app->onReset = [&](TraceApp& a) {
@@ -208,7 +227,9 @@ TEST_F(LinuxApp, ALostDeviceIsResetWhenUsableAndTheRecoveringPassDrawsNothing)
             // would now draw on a lost device.
             a.note("lost again");
             device::setDeviceLost(a.device, true);
-            SetTimer(a.window, 2, 150, nullptr);
+            lostCpu -= processSeconds();
+            lostWall -= wallSeconds();
+            SetTimer(a.window, 2, 300, nullptr);
         } else {
             exitSoon(a);
         }
@@ -220,8 +241,13 @@ TEST_F(LinuxApp, ALostDeviceIsResetWhenUsableAndTheRecoveringPassDrawsNothing)
                                          "onDeviceLost", "onDeviceReset", "frame"}));
     EXPECT_EQ(app->faults, std::vector<std::string>());
     // The windowed back buffer followed the desktop's format on the way back.
-    EXPECT_EQ(app->presentParams.BackBufferFormat, app->settings.windowedMode.Format);
+    EXPECT_EQ(app->settings.windowedMode.Format, desktopFormat);
+    EXPECT_EQ(app->presentParams.BackBufferFormat, desktopFormat);
+    EXPECT_NE(desktopFormat, D3DFMT_R5G6B5);
     EXPECT_TRUE(q31automation::messageBoxes().empty());
+    // While lost the loop sleeps between its tests of the device instead of spinning.
+    ASSERT_GE(lostWall, 0.5);
+    EXPECT_LT(lostCpu, 0.2 * lostWall) << "cpu " << lostCpu << " s in " << lostWall << " s";
 }
 
 TEST_F(LinuxApp, WithoutDirect3DStartUpReportsItBeforeAnyWindowExists)

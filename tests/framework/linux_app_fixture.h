@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <time.h>
+
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +17,19 @@
 #include "tests/framework/app_fixture.h"
 
 namespace frameworktest {
+
+// Processor time of this process and wall time, in seconds: a loop that
+// waits uses next to none of the first while the second passes.
+inline double processSeconds()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+inline double wallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 // Clicks button `id` of the dialog that is up over the application (the
 // active window) and returns the dialog; null when no other window is active.

@@ -37,13 +37,17 @@ public:
     using Application::deviceStats;
     using Application::direct3d;
     using Application::enumerator;
+    using Application::ignoreSizeChange;
     using Application::maximized;
     using Application::minimized;
+    using Application::pickFullscreenSettings;
     using Application::pickWindowedSettings;
     using Application::presentParams;
     using Application::savedMenu;
     using Application::settings;
     using Application::showCursorWhenFullscreen;
+    using Application::startFullscreen;
+    using Application::stepFrame;
     using Application::time;
     using Application::window;
     using Application::windowed;

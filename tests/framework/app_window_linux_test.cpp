@@ -53,6 +53,8 @@ TEST_F(LinuxApp, TheMouseMovesTheDeviceCursorInScreenPixelsOrInFullScreenClientP
             collect(b, &windowedMove);
             b.postCommand(IDM_TOGGLE_FULLSCREEN);
             b.later(3, [&](TraceApp& c) {
+                // Off the screen's corner, so that screen and client pixels differ.
+                SetWindowPos(c.window, nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
                 moveAndExpect(c, 60, 50, &expectedFullscreen);
                 c.later(3, [&](TraceApp& d) {
                     collect(d, &fullscreenMove);

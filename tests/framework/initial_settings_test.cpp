@@ -231,20 +231,6 @@ TEST_F(InitialSettings, FullscreenRuleThreeComparesWithTheDesktopOfTheAdapterBei
     EXPECT_EQ(app.settings.fullscreenMode.Width, 1024u);
 }
 
-TEST_F(InitialSettings, FullscreenRuleThreeKeepsABestInTheWalkedAdaptersDesktopFormat)
-{
-    const D3DDISPLAYMODE desktop16 = displayMode(1024, 768, 75, D3DFMT_R5G6B5);
-    AdapterRecord* first = adapter(desktop, {desktop16});
-    AdapterRecord* second = adapter(desktop16, {desktop16});
-    // Adapter 0's 16-bit best does not match its own desktop but does match
-    // adapter 1's, so adapter 1's 16-bit combination does not replace it.
-    FormatCombo* kept = combo(device(first, D3DDEVTYPE_HAL), D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, false);
-    combo(device(second, D3DDEVTYPE_HAL), D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, false);
-    ASSERT_TRUE(app.pickFullscreenSettings(false, false));
-    EXPECT_EQ(app.settings.fullscreenCombo, kept);
-    EXPECT_EQ(app.settings.fullscreenAdapter, first);
-}
-
 TEST_F(InitialSettings, FullscreenModeRules)
 {
     const D3DFORMAT x8 = D3DFMT_X8R8G8B8;

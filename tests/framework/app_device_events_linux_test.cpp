@@ -1,7 +1,7 @@
 // Device events on the Linux layer that the traces alone do not show: passes
 // without elapsed time, test failures of the device, failed switches and
-// their texts, a switch to another device type, ignored size changes and the
-// reference fallback of a full-screen start. Linux only.
+// their texts, a switch to another device type and ignored size changes.
+// Linux only.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -200,32 +200,6 @@ TEST_F(LinuxApp, SizeChangesAreNotActedOnWhileIgnored)
     EXPECT_NE(app->backBufferDesc.Width, 320u);
     EXPECT_EQ(app->trace, startAndClose({"resize ignored", "frame", "resize again", "onDeviceLost", "onDeviceReset",
                                          "frame"}));
-}
-
-TEST_F(LinuxApp, AFailingFullScreenStartFallsBackToTheReferenceDeviceInAWindow)
-{
-    app->startFullscreen = true;
-    device::injectFailure(device::Call::CreateDevice, D3DERR_OUTOFVIDEOMEMORY);
-    DWORD style = 0;
-    bool menu = false;
-    app->onFrame[3] = [&](TraceApp& a) {
-        style = static_cast<DWORD>(GetWindowLong(a.window, GWL_STYLE));
-        menu = GetMenu(a.window) != nullptr;
-        exitSoon(a);
-    };
-    ASSERT_EQ(app->create(instance()), S_OK);
-    EXPECT_TRUE(app->windowed);
-    EXPECT_TRUE(app->settings.windowed);
-    EXPECT_EQ(app->settings.windowedDevice->deviceType, D3DDEVTYPE_REF);
-    EXPECT_EQ(std::string(app->deviceStats).substr(0, 3), "REF");
-    EXPECT_TRUE(app->presentParams.Windowed);
-    EXPECT_EQ(app->run(), 0);
-    EXPECT_EQ(style & ~DWORD(WS_CLIPSIBLINGS), DWORD(0x10CF0000));
-    EXPECT_TRUE(menu);
-    EXPECT_EQ(app->trace, startAndClose());
-    expectBoxes({{"Not enough video memory.\n\nSwitching to the reference rasterizer,\na software device that "
-                  "implements the entire\nDirect3D feature set, but runs very slowly.",
-                  MB_ICONWARNING}});
 }
 
 }  // namespace

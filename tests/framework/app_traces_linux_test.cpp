@@ -281,18 +281,32 @@ TEST_F(LinuxApp, MissingMediaEndsStartUpWithoutTheReferenceFallback)
 
 TEST_F(LinuxApp, AFailingHalDeviceWarnsAndRunsOnTheWindowedReferenceDevice)
 {
-    device::injectFailure(device::Call::CreateDevice, D3DERR_OUTOFVIDEOMEMORY);
-    app->onFrame[3] = exitSoon;
-    ASSERT_EQ(app->create(instance()), S_OK);
-    EXPECT_EQ(app->settings.windowedDevice->deviceType, D3DDEVTYPE_REF);
-    EXPECT_TRUE(app->windowed);
-    EXPECT_EQ(std::string(app->deviceStats).substr(0, 3), "REF");
-    EXPECT_EQ(app->run(), 0);
-    EXPECT_EQ(app->trace, startAndClose());
-    EXPECT_EQ(app->faults, std::vector<std::string>());
-    expectBoxes({{"Not enough video memory.\n\nSwitching to the reference rasterizer,\na software device that "
-                  "implements the entire\nDirect3D feature set, but runs very slowly.",
-                  MB_ICONWARNING}});
+    // Also from a full-screen start: the fallback is always to a window.
+    for (bool fullscreenStart : {false, true}) {
+        SCOPED_TRACE(fullscreenStart);
+        restart();
+        app->startFullscreen = fullscreenStart;
+        device::injectFailure(device::Call::CreateDevice, D3DERR_OUTOFVIDEOMEMORY);
+        DWORD style = 0;
+        app->onFrame[3] = [&](TraceApp& a) {
+            style = static_cast<DWORD>(GetWindowLong(a.window, GWL_STYLE));
+            EXPECT_NE(GetMenu(a.window), nullptr);
+            exitSoon(a);
+        };
+        ASSERT_EQ(app->create(instance()), S_OK);
+        EXPECT_EQ(app->settings.windowedDevice->deviceType, D3DDEVTYPE_REF);
+        EXPECT_TRUE(app->windowed);
+        EXPECT_TRUE(app->settings.windowed);
+        EXPECT_TRUE(app->presentParams.Windowed);
+        EXPECT_EQ(std::string(app->deviceStats).substr(0, 3), "REF");
+        EXPECT_EQ(app->run(), 0);
+        EXPECT_EQ(style & ~DWORD(WS_CLIPSIBLINGS), DWORD(0x10CF0000));
+        EXPECT_EQ(app->trace, startAndClose());
+        EXPECT_EQ(app->faults, std::vector<std::string>());
+        expectBoxes({{"Not enough video memory.\n\nSwitching to the reference rasterizer,\na software device that "
+                      "implements the entire\nDirect3D feature set, but runs very slowly.",
+                      MB_ICONWARNING}});
+    }
 }
 
 TEST_F(LinuxApp, AFailingHalHookFallsBackAndAFailingReferenceDeviceIsFatal)
@@ -415,7 +429,7 @@ TEST_F(LinuxApp, EscapeAltXAndAltEnterWorkFromTheKeyboard)
     EXPECT_EQ(app->faults, std::vector<std::string>());
 }
 
-TEST_F(LinuxApp, FullScreenSwallowsFrameCommandsAndHidesTheCursor)
+TEST_F(LinuxApp, FullScreenSwallowsFrameCommandsThatAWindowPassesOnAndHidesTheCursor)
 {
     struct {
         LRESULT hit = 0, keyMenu = 0, maximize = 0, setCursor = 0, power = 0;
@@ -423,7 +437,18 @@ TEST_F(LinuxApp, FullScreenSwallowsFrameCommandsAndHidesTheCursor)
         HCURSOR cursor = reinterpret_cast<HCURSOR>(1);
         MINMAXINFO limits = {};
     } seen;
-    app->onFrame[3] = [](TraceApp& a) { a.postCommand(IDM_TOGGLE_FULLSCREEN); };
+    LRESULT windowedHit = HTCLIENT, windowedMaximize = TRUE;
+    bool windowedZoomed = false;
+    app->onFrame[3] = [&](TraceApp& a) {
+        // In a window both go to the system: a point on the menu strip, and maximising.
+        POINT onMenu = {5, -5};
+        ClientToScreen(a.window, &onMenu);
+        windowedHit = SendMessage(a.window, WM_NCHITTEST, 0, MAKELPARAM(onMenu.x, onMenu.y));
+        windowedMaximize = SendMessage(a.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        windowedZoomed = IsZoomed(a.window) != FALSE;
+        ShowWindow(a.window, SW_RESTORE);
+        a.postCommand(IDM_TOGGLE_FULLSCREEN);
+    };
     app->onFrame[6] = [&](TraceApp& a) {
         seen.hit = SendMessage(a.window, WM_NCHITTEST, 0, MAKELPARAM(2, 2));
         seen.keyMenu = SendMessage(a.window, WM_SYSCOMMAND, SC_KEYMENU, 0);
@@ -437,6 +462,9 @@ TEST_F(LinuxApp, FullScreenSwallowsFrameCommandsAndHidesTheCursor)
     };
     ASSERT_EQ(app->create(instance()), S_OK);
     EXPECT_EQ(app->run(), 0);
+    EXPECT_NE(windowedHit, LRESULT(HTCLIENT));
+    EXPECT_NE(windowedMaximize, LRESULT(TRUE));
+    EXPECT_TRUE(windowedZoomed);
     EXPECT_EQ(seen.hit, LRESULT(HTCLIENT));
     EXPECT_EQ(seen.keyMenu, LRESULT(TRUE));
     EXPECT_EQ(seen.maximize, LRESULT(TRUE));

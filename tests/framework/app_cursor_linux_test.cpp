@@ -1,5 +1,5 @@
-// The window messages of the base handler that act on the cursor or pass
-// through to the system, on the Linux layer. Linux only.
+// The window messages of the base handler that act on the cursor, on the
+// Linux layer. Linux only.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -90,27 +90,6 @@ TEST_F(LinuxApp, MinimisingInFullScreenReleasesTheCursorConfinement)
     const RECT screen = screenRect();
     EXPECT_TRUE(EqualRect(&whileMinimised, &screen));
     EXPECT_EQ(app->faults, std::vector<std::string>());
-}
-
-TEST_F(LinuxApp, InAWindowFrameCommandsAndHitTestsGoToTheSystem)
-{
-    LRESULT hit = HTCLIENT, maximize = TRUE;
-    bool zoomed = false;
-    app->onFrame[3] = [&](TraceApp& a) {
-        // A point on the menu strip, above the client area.
-        POINT onMenu = {5, -5};
-        ClientToScreen(a.window, &onMenu);
-        hit = SendMessage(a.window, WM_NCHITTEST, 0, MAKELPARAM(onMenu.x, onMenu.y));
-        maximize = SendMessage(a.window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-        zoomed = IsZoomed(a.window) != FALSE;
-        ShowWindow(a.window, SW_RESTORE);
-        exitSoon(a);
-    };
-    ASSERT_EQ(app->create(instance()), S_OK);
-    EXPECT_EQ(app->run(), 0);
-    EXPECT_NE(hit, LRESULT(HTCLIENT));
-    EXPECT_NE(maximize, LRESULT(TRUE));
-    EXPECT_TRUE(zoomed);
 }
 
 }  // namespace

@@ -111,6 +111,24 @@ TEST_F(MeshObjectDraw, FilesAreFoundThroughTheMediaSearch)
     EXPECT_NE(mesh.textures[0], nullptr);
 }
 
+TEST_F(MeshObjectDraw, LoadingOptimisesEachSubsetIntoOneRunOfFaces)
+{
+    // Three quads, materials 0, 1, 0: subset 0's faces are apart in the file.
+    writeFile("apart.x", quadsFile({{1, 0, 0, 1, ""}, {0, 1, 0, 1, ""}}, 3));
+    ASSERT_EQ(mesh.loadFromFile(device, "apart.x"), S_OK);
+    DWORD size = 0;
+    ASSERT_EQ(mesh.systemMesh->GetAttributeTable(nullptr, &size), S_OK);
+    ASSERT_EQ(size, 2u);
+    D3DXATTRIBUTERANGE table[2] = {};
+    ASSERT_EQ(mesh.systemMesh->GetAttributeTable(table, &size), S_OK);
+    EXPECT_EQ(table[0].AttribId, 0u);
+    EXPECT_EQ(table[0].FaceStart, 0u);
+    EXPECT_EQ(table[0].FaceCount, 4u);
+    EXPECT_EQ(table[1].AttribId, 1u);
+    EXPECT_EQ(table[1].FaceStart, 4u);
+    EXPECT_EQ(table[1].FaceCount, 2u);
+}
+
 using MeshObjectStates = MeshDevice;
 
 TEST_F(MeshObjectStates, DrawingNeedsTheDeviceMeshAndTouchesNothingWithout)

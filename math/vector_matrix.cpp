@@ -86,7 +86,6 @@ __attribute__((always_inline)) inline void multiplyRows(float (*out)[4], const f
     _mm_storeu_ps(out[3], productRow(a[3], b0, b1, b2, b3));
 }
 
-
 // The 2x2 minors of rows p and q for columns 01, 02, 03 and 12.
 inline __m128 minors(__m128 p, __m128 q) {
     const __m128 left = _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 0, 0, 0));

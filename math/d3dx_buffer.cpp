@@ -37,11 +37,18 @@ private:
     ULONG references_ = 1;
 };
 
+BufferAllocationGate allocationGate = nullptr;
+
 }  // namespace
+
+void setBufferAllocationGateForTesting(BufferAllocationGate gate) {
+    allocationGate = gate;
+}
 
 HRESULT WINAPI D3DXCreateBuffer(DWORD NumBytes, LPD3DXBUFFER* ppBuffer) {
     if (!ppBuffer) return D3DERR_INVALIDCALL;
     *ppBuffer = nullptr;
+    if (allocationGate && !allocationGate(NumBytes)) return E_OUTOFMEMORY;
     // One byte at least, so that an empty buffer still has a distinct pointer.
     void* data = std::calloc(NumBytes ? NumBytes : 1, 1);
     if (!data) return E_OUTOFMEMORY;

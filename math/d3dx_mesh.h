@@ -138,6 +138,11 @@ DECLARE_INTERFACE_(ID3DXMesh, ID3DXBaseMesh)
 // A buffer of NumBytes zero bytes; E_OUTOFMEMORY when they cannot be had.
 HRESULT WINAPI D3DXCreateBuffer(DWORD NumBytes, LPD3DXBUFFER* ppBuffer);
 
+// Test seam: asked before every D3DXCreateBuffer allocation; false makes that
+// creation fail with E_OUTOFMEMORY. Null (the default) allows all.
+using BufferAllocationGate = bool (*)(DWORD bytes);
+void setBufferAllocationGateForTesting(BufferAllocationGate gate);
+
 // Bytes of one vertex of the format, 0 for a format with no position.
 UINT WINAPI D3DXGetFVFVertexSize(DWORD FVF);
 

@@ -266,12 +266,13 @@ HRESULT WINAPI D3DXIntersect(LPD3DXBASEMESH pMesh, CONST D3DXVECTOR3* pRayPos, C
         if (pV) *pV = search.bestV;
         if (pDist) *pDist = search.bestDistance;
     }
+    // The faces were searched, so the count is due even if the buffer fails.
+    if (pCountOfHits) *pCountOfHits = search.hitCount;
     if (ppAllHits && search.hitCount > 0) {
         if (search.hitCount > 0xffffffffu / sizeof(D3DXINTERSECTINFO)) return E_OUTOFMEMORY;
         hr = D3DXCreateBuffer(search.hitCount * DWORD(sizeof(D3DXINTERSECTINFO)), ppAllHits);
         if (FAILED(hr)) return hr;
         allHits.copyTo(static_cast<D3DXINTERSECTINFO*>((*ppAllHits)->GetBufferPointer()));
     }
-    if (pCountOfHits) *pCountOfHits = search.hitCount;
     return S_OK;
 }

@@ -1,5 +1,7 @@
 #include "math/vector_matrix.h"
 
+#include "math/matrix_multiply.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -84,10 +86,6 @@ __attribute__((always_inline)) inline void multiplyRows(float (*out)[4], const f
     _mm_storeu_ps(out[3], productRow(a[3], b0, b1, b2, b3));
 }
 
-__attribute__((target("avx"))) void multiplyAvx(float (*out)[4], const float (*a)[4], const float (*b)[4]) {
-    multiplyRows(out, a, b);
-}
-
 // The 2x2 minors of rows p and q for columns 01, 02, 03 and 12.
 inline __m128 minors(__m128 p, __m128 q) {
     const __m128 left = _mm_shuffle_ps(p, p, _MM_SHUFFLE(1, 0, 0, 0));
@@ -103,6 +101,22 @@ inline __m128 combine(__m128 x, __m128 mx, __m128 y, __m128 my, __m128 z, __m128
 }
 
 }  // namespace
+
+namespace q31math {
+
+void multiplyBaseline(float (*out)[4], const float (*a)[4], const float (*b)[4]) {
+    multiplyRows(out, a, b);
+}
+
+__attribute__((target("avx"))) void multiplyAvx(float (*out)[4], const float (*a)[4], const float (*b)[4]) {
+    multiplyRows(out, a, b);
+}
+
+bool processorHasAvx() {
+    return haveAvx;
+}
+
+}  // namespace q31math
 
 D3DXMATRIX::D3DXMATRIX(FLOAT f11, FLOAT f12, FLOAT f13, FLOAT f14,
                        FLOAT f21, FLOAT f22, FLOAT f23, FLOAT f24,
@@ -134,9 +148,9 @@ D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v) {
 
 D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
     if (haveAvx)
-        multiplyAvx(out->m, a->m, b->m);
+        q31math::multiplyAvx(out->m, a->m, b->m);
     else
-        multiplyRows(out->m, a->m, b->m);
+        q31math::multiplyBaseline(out->m, a->m, b->m);
     return out;
 }
 

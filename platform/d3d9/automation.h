@@ -20,6 +20,7 @@ enum class Call {
     CreateVertexBuffer,
     CreateIndexBuffer,
     Direct3DCreate,  // Direct3DCreate9 returns null; the result is not used
+    LockTexture,     // IDirect3DTexture9::LockRect, any level
     Count
 };
 

@@ -130,6 +130,8 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, 
     if (!locked || level >= levels_.size() || !lockable_) return D3DERR_INVALIDCALL;
     Level& l = levels_[level];
     if (l.locked) return D3DERR_INVALIDCALL;
+    HRESULT injected = S_OK;
+    if (automation::takeInjectedFailure(automation::Call::LockTexture, &injected)) return injected;
     const HRESULT hr = lockBits(l.bytes, l.width, l.height, format_->bytesPerPixel, rect, locked);
     if (FAILED(hr)) return hr;
     l.locked = true;

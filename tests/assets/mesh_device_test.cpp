@@ -114,4 +114,20 @@ TEST_F(MeshOnDevice, DrawSubsetDrawsOnlyThatAttributesFaces) {
     expectOnlyRightQuad(drawSubset(raw.mesh, 1));
 }
 
+TEST_F(MeshOnDevice, ThirtyTwoBitSubsetsDrawFromSystemMemory) {
+    // Subset 1 starts at face 2: its indices lie 24 bytes in, not 12.
+    for (bool optimised : {false, true}) {
+        SCOPED_TRACE(optimised ? "optimised" : "as loaded");
+        Loaded wide;
+        load(kTwoQuads, &wide, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT, device);
+        ASSERT_EQ(wide.result, S_OK);
+        ASSERT_NE(wide.mesh->GetOptions() & D3DXMESH_32BIT, 0u);
+        if (optimised) {
+            ASSERT_EQ(wide.mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT, wide.adjacencyData(), nullptr, nullptr, nullptr),
+                      S_OK);
+        }
+        expectOnlyRightQuad(drawSubset(wide.mesh, 1));
+    }
+}
+
 }  // namespace

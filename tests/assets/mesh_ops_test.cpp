@@ -184,6 +184,16 @@ TEST(MeshBasics, DeclarationAndSizeFollowTheVertexFormat) {
     EXPECT_EQ(declaration[3].Offset, 20);
 }
 
+TEST(MeshBasics, PositionFormatsSizeTheirFloatsAndBlendWeights) {
+    const std::pair<DWORD, UINT> sizes[] = {{D3DFVF_XYZ, 12},   {D3DFVF_XYZRHW, 16}, {D3DFVF_XYZW, 16},
+                                            {D3DFVF_XYZB1, 16}, {D3DFVF_XYZB2, 20},  {D3DFVF_XYZB3, 24},
+                                            {D3DFVF_XYZB4, 28}, {D3DFVF_XYZB5, 32}};
+    for (const auto& [fvf, bytes] : sizes) {
+        EXPECT_EQ(D3DXGetFVFVertexSize(fvf), bytes) << std::hex << fvf;
+        EXPECT_EQ(D3DXGetFVFVertexSize(fvf | D3DFVF_NORMAL | D3DFVF_TEX1), bytes + 20) << std::hex << fvf;
+    }
+}
+
 TEST(MeshBasics, MoreVerticesThanSixteenBitsHoldGiveThirtyTwoBitIndices) {
     // 70,000 separate triangles' worth of vertices, one face using the last.
     std::string text = std::string(kHeader) + "Mesh { 70002;";

@@ -11,4 +11,12 @@ TEST_F(TextureFromFile, TheDevicesFailureToMakeTheTextureIsPassedOn)
     EXPECT_EQ(texture, nullptr);
 }
 
+TEST_F(TextureFromFile, ALevelThatCannotBeFilledFailsAndReleasesTheTexture)
+{
+    // A texture left behind would keep the device alive past TearDown's release.
+    d3d9gl::automation::injectFailure(d3d9gl::automation::Call::LockTexture, E_OUTOFMEMORY);
+    EXPECT_EQ(load("unfilled.png", q31test::encodePng(4, 4, 8, 2, std::vector<unsigned char>(4 * 13, 0))), E_OUTOFMEMORY);
+    EXPECT_EQ(texture, nullptr);
+}
+
 }  // namespace

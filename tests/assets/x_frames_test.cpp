@@ -94,6 +94,26 @@ TEST(XMerge, SeveralMeshesBecomeOneWithSharedMaterials) {
     EXPECT_EQ(std::vector<float>(n.end() - 3, n.end()), (std::vector<float>{0, 0, 1}));
 }
 
+TEST(XMerge, AMeshWithoutNormalsGetsAreaWeightedSmoothOnes) {
+    // Beside a cube with normals, two slanted triangles of unequal area that
+    // share the edge v0-v1. Their winding normals: (1, 4, -2) and (2, 2, -1).
+    const std::string text = std::string(kHeader) + cubeMesh() +
+                             "Mesh Roof { 4; 1;2;3;, 1;3;5;, 3;2;4;, 0;2;1;; 2; 3;0,1,2;, 3;1,0,3;; }\n";
+    Loaded loaded;
+    load(text, &loaded);
+    ASSERT_EQ(loaded.result, S_OK);
+    ASSERT_EQ(loaded.mesh->GetNumVertices(), 24u + 4u);
+    const std::vector<float> n = vertexFloats(loaded.mesh, 3, 3);
+    const float shared = 1.0f / std::sqrt(6.0f), alone = 1.0f / std::sqrt(21.0f);
+    // The shared corners take the sum (3, 6, -3) before normalising.
+    const float expected[4][3] = {{shared, 2 * shared, -shared},
+                                  {shared, 2 * shared, -shared},
+                                  {alone, 4 * alone, -2 * alone},
+                                  {2.0f / 3, 2.0f / 3, -1.0f / 3}};
+    for (int v = 0; v < 4; ++v)
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(n[size_t(24 + v) * 3 + size_t(k)], expected[v][k], 1e-6f) << "vertex " << v;
+}
+
 bool symmetric(const DWORD* adjacency, DWORD faces) {
     for (DWORD f = 0; f < faces; ++f)
         for (int e = 0; e < 3; ++e) {

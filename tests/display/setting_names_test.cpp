@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -14,36 +13,56 @@ D3DFORMAT fmt(DWORD value)
 
 }  // namespace
 
-TEST(FormatName, KnowsExactlyTheFiftySixFormatsByValue)
-{
-    // Every value the names can take: the plain range and the four-character codes.
-    std::set<std::string> seen;
-    int known = 0;
-    auto probe = [&](DWORD value) {
-        const char* name = formatName(fmt(value), true);
-        if (std::string(name) == "Unknown format") return;
-        ++known;
-        EXPECT_TRUE(seen.insert(name).second) << name << " named twice";
-    };
-    for (DWORD v = 0; v < 256; ++v) probe(v);
-    const char* codes[] = {"MET1", "DXT1", "DXT2", "YUY2", "DXT3", "DXT4", "DXT5", "UYVY", "DXT6", "ATI2"};
-    for (const char* c : codes) probe(MAKEFOURCC(c[0], c[1], c[2], c[3]));
-    EXPECT_EQ(known, 56);
-}
+namespace {
 
-TEST(FormatName, TellingRowsMatchTheirValues)
+// The 56 known formats with their published values written out as numbers,
+// so a name and a value cannot drift apart together.
+struct KnownFormat {
+    DWORD value;
+    const char* name;
+};
+const KnownFormat kKnownFormats[] = {
+    {0, "D3DFMT_UNKNOWN"},        {20, "D3DFMT_R8G8B8"},         {21, "D3DFMT_A8R8G8B8"},
+    {22, "D3DFMT_X8R8G8B8"},      {23, "D3DFMT_R5G6B5"},         {24, "D3DFMT_X1R5G5B5"},
+    {25, "D3DFMT_A1R5G5B5"},      {26, "D3DFMT_A4R4G4B4"},       {27, "D3DFMT_R3G3B2"},
+    {28, "D3DFMT_A8"},            {29, "D3DFMT_A8R3G3B2"},       {30, "D3DFMT_X4R4G4B4"},
+    {31, "D3DFMT_A2B10G10R10"},   {32, "D3DFMT_A8B8G8R8"},       {33, "D3DFMT_X8B8G8R8"},
+    {34, "D3DFMT_G16R16"},        {35, "D3DFMT_A2R10G10B10"},    {36, "D3DFMT_A16B16G16R16"},
+    {40, "D3DFMT_A8P8"},          {41, "D3DFMT_P8"},             {50, "D3DFMT_L8"},
+    {51, "D3DFMT_A8L8"},          {52, "D3DFMT_A4L4"},           {60, "D3DFMT_V8U8"},
+    {61, "D3DFMT_L6V5U5"},        {62, "D3DFMT_X8L8V8U8"},       {63, "D3DFMT_Q8W8V8U8"},
+    {64, "D3DFMT_V16U16"},        {67, "D3DFMT_A2W10V10U10"},    {70, "D3DFMT_D16_LOCKABLE"},
+    {71, "D3DFMT_D32"},           {73, "D3DFMT_D15S1"},          {75, "D3DFMT_D24S8"},
+    {77, "D3DFMT_D24X8"},         {79, "D3DFMT_D24X4S4"},        {80, "D3DFMT_D16"},
+    {81, "D3DFMT_L16"},           {100, "D3DFMT_VERTEXDATA"},    {101, "D3DFMT_INDEX16"},
+    {102, "D3DFMT_INDEX32"},      {110, "D3DFMT_Q16W16V16U16"},  {111, "D3DFMT_R16F"},
+    {112, "D3DFMT_G16R16F"},      {113, "D3DFMT_A16B16G16R16F"}, {114, "D3DFMT_R32F"},
+    {115, "D3DFMT_G32R32F"},      {116, "D3DFMT_A32B32G32R32F"}, {117, "D3DFMT_CxV8U8"},
+    {0x3154454D, "D3DFMT_MULTI2_ARGB8"}, {0x31545844, "D3DFMT_DXT1"}, {0x32545844, "D3DFMT_DXT2"},
+    {0x32595559, "D3DFMT_YUY2"},  {0x33545844, "D3DFMT_DXT3"},   {0x34545844, "D3DFMT_DXT4"},
+    {0x35545844, "D3DFMT_DXT5"},  {0x59565955, "D3DFMT_UYVY"},
+};
+static_assert(sizeof kKnownFormats / sizeof kKnownFormats[0] == 56);
+
+}  // namespace
+
+TEST(FormatName, KnowsExactlyTheFiftySixPublishedFormats)
 {
-    EXPECT_STREQ(formatName(fmt(0), true), "D3DFMT_UNKNOWN");
-    EXPECT_STREQ(formatName(fmt(20), true), "D3DFMT_R8G8B8");
-    EXPECT_STREQ(formatName(fmt(22), true), "D3DFMT_X8R8G8B8");
-    EXPECT_STREQ(formatName(fmt(36), true), "D3DFMT_A16B16G16R16");
-    EXPECT_STREQ(formatName(fmt(70), true), "D3DFMT_D16_LOCKABLE");
-    EXPECT_STREQ(formatName(fmt(75), true), "D3DFMT_D24S8");
-    EXPECT_STREQ(formatName(fmt(100), true), "D3DFMT_VERTEXDATA");
-    EXPECT_STREQ(formatName(fmt(117), true), "D3DFMT_CxV8U8");
-    EXPECT_STREQ(formatName(fmt(0x3154454D), true), "D3DFMT_MULTI2_ARGB8");
-    EXPECT_STREQ(formatName(fmt(0x31545844), true), "D3DFMT_DXT1");
-    EXPECT_STREQ(formatName(fmt(0x59565955), true), "D3DFMT_UYVY");
+    for (const KnownFormat& known : kKnownFormats) EXPECT_STREQ(formatName(fmt(known.value), true), known.name);
+
+    // Nothing else is known: the plain range and other four-character codes.
+    auto isKnown = [](DWORD value) {
+        for (const KnownFormat& known : kKnownFormats)
+            if (known.value == value) return true;
+        return false;
+    };
+    for (DWORD v = 0; v < 1024; ++v) {
+        if (!isKnown(v)) {
+            EXPECT_STREQ(formatName(fmt(v), true), "Unknown format") << v;
+        }
+    }
+    for (const char* c : {"DXT6", "ATI1", "ATI2", "RGBG", "GRGB", "MET2", "INTZ", "NULL"})
+        EXPECT_STREQ(formatName(fmt(MAKEFOURCC(c[0], c[1], c[2], c[3])), true), "Unknown format") << c;
 }
 
 TEST(FormatName, PrefixIsDroppedOnRequest)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resources/resource_ids.h"
@@ -11,13 +12,88 @@
 
 TEST_F(SettingsDialogTest, OkWithoutChangesReturnsTheSettingsPassedIn)
 {
-    for (bool windowed : {true, false}) {
-        SCOPED_TRACE(windowed ? "windowed" : "full screen");
-        const DisplaySettings passed = chosenSettings(windowed);
+    // The second adapter, found by its ordinal; and full screen in the second
+    // adapter format: neither is the first item of its list.
+    DisplaySettings secondAdapter = chosenSettings(true);
+    secondAdapter.windowedAdapter = adapter(1);
+    secondAdapter.windowedDevice = device(1, D3DDEVTYPE_HAL);
+    secondAdapter.windowedCombo = combo(secondAdapter.windowedDevice, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, true);
+    DisplaySettings secondFormat = chosenSettings(false);
+    secondFormat.fullscreenCombo = combo(secondFormat.fullscreenDevice, D3DFMT_R5G6B5, D3DFMT_R5G6B5, false);
+    secondFormat.fullscreenMode = displayMode(1024, 768, 60, D3DFMT_R5G6B5);
+    ASSERT_NE(secondAdapter.windowedCombo, nullptr);
+    ASSERT_NE(secondFormat.fullscreenCombo, nullptr);
+
+    const std::pair<const char*, DisplaySettings> cases[] = {{"windowed", chosenSettings(true)},
+                                                             {"full screen", chosenSettings(false)},
+                                                             {"second adapter", secondAdapter},
+                                                             {"second adapter format", secondFormat}};
+    for (const auto& [name, passed] : cases) {
+        SCOPED_TRACE(name);
         DisplaySettingsDialog dialog(&enumerator, passed);
         EXPECT_EQ(runDialog(dialog, {[](HWND d) { click(d, IDOK); }}), IDOK);
         expectSameSettings(dialog.settings, passed);
     }
+}
+
+// Template and control numbers are the program's published resource
+// interface: read here as numbers, not through the names that the code and
+// the template share, so a renumbered name cannot pass unnoticed.
+namespace {
+
+struct TemplateLook {
+    std::string caption;
+    std::vector<int> missing;
+    std::string windowedText, fullscreenText;
+};
+TemplateLook templateLook;
+
+INT_PTR CALLBACK lookAtTemplate(HWND d, UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_INITDIALOG) return FALSE;
+    char text[64] = "";
+    GetWindowTextA(d, text, sizeof text);
+    templateLook.caption = text;
+    for (int id : {1000, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1016, 1018, 1, 2})
+        if (GetDlgItem(d, id) == nullptr) templateLook.missing.push_back(id);
+    GetWindowTextA(GetDlgItem(d, 1016), text, sizeof text);
+    templateLook.windowedText = text;
+    GetWindowTextA(GetDlgItem(d, 1018), text, sizeof text);
+    templateLook.fullscreenText = text;
+    EndDialog(d, 7);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST_F(SettingsDialogTest, TemplateAndControlsAnswerToTheirPublishedNumbers)
+{
+    templateLook = {};
+    EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(144), driver.owner(), lookAtTemplate, 0),
+              7);
+    EXPECT_EQ(templateLook.caption, "Direct3D Settings");
+    EXPECT_EQ(templateLook.missing, std::vector<int>{});
+    EXPECT_EQ(templateLook.windowedText, "&Windowed");
+    EXPECT_EQ(templateLook.fullscreenText, "&Fullscreen");
+
+    DisplaySettingsDialog dialog(&enumerator, chosenSettings(false));
+    EXPECT_EQ(runDialog(dialog, {[](HWND d) {
+                  EXPECT_EQ(itemTexts(d, 1002), (Texts{"Scripted Adapter Zero", "Scripted Adapter One"}));
+                  EXPECT_EQ(itemTexts(d, 1000), (Texts{"D3DDEVTYPE_HAL", "D3DDEVTYPE_REF"}));
+                  EXPECT_TRUE(isChecked(d, 1018));
+                  EXPECT_FALSE(isChecked(d, 1016));
+                  EXPECT_EQ(itemTexts(d, 1003), (Texts{"D3DFMT_X8R8G8B8", "D3DFMT_R5G6B5"}));
+                  EXPECT_EQ(selectedText(d, 1004), "1024 by 768");
+                  EXPECT_EQ(selectedText(d, 1006), "75 Hz");
+                  EXPECT_EQ(itemTexts(d, 1007), (Texts{"D3DFMT_A8R8G8B8", "D3DFMT_X8R8G8B8"}));
+                  EXPECT_EQ(selectedText(d, 1008), "D3DFMT_D24X8");
+                  EXPECT_EQ(selectedText(d, 1005), "D3DMULTISAMPLE_4_SAMPLES");
+                  EXPECT_EQ(itemTexts(d, 1011), (Texts{"0", "1"}));
+                  EXPECT_EQ(selectedText(d, 1009), "SOFTWARE_VP");
+                  EXPECT_EQ(selectedText(d, 1010), "D3DPRESENT_INTERVAL_IMMEDIATE");
+                  click(d, 1);
+              }}),
+              1);
 }
 
 TEST_F(SettingsDialogTest, OpensOnTheCurrentAdapterAndDeviceWithTheModeButtons)
@@ -185,14 +261,16 @@ TEST_F(SettingsDialogTest, SwitchingModesUsesTheOtherHalfAndKeepsBoth)
     runDialog(dialog, {[](HWND d) { click(d, IDC_FULLSCREEN_RADIO); },
                        [&](HWND d) {
                            EXPECT_FALSE(dialog.settings.windowed);
-                           EXPECT_TRUE(isEnabled(d, IDC_RESOLUTION_COMBO));
+                           for (int id : {IDC_ADAPTERFORMAT_COMBO, IDC_RESOLUTION_COMBO, IDC_REFRESHRATE_COMBO})
+                               EXPECT_TRUE(isEnabled(d, id)) << "list " << id;
                            EXPECT_EQ(selectedText(d, IDC_RESOLUTION_COMBO), "1024 by 768");
                            EXPECT_EQ(selectedText(d, IDC_DEPTHSTENCIL_COMBO), "D3DFMT_D24X8");
                            EXPECT_EQ(selectedText(d, IDC_PRESENTINTERVAL_COMBO), "D3DPRESENT_INTERVAL_IMMEDIATE");
                            click(d, IDC_WINDOWED_RADIO);
                        },
                        [](HWND d) {
-                           EXPECT_FALSE(isEnabled(d, IDC_RESOLUTION_COMBO));
+                           for (int id : {IDC_ADAPTERFORMAT_COMBO, IDC_RESOLUTION_COMBO, IDC_REFRESHRATE_COMBO})
+                               EXPECT_FALSE(isEnabled(d, id)) << "list " << id;
                            EXPECT_EQ(selectedText(d, IDC_DEPTHSTENCIL_COMBO), "D3DFMT_D24S8");
                            click(d, IDOK);
                        }});
@@ -224,6 +302,64 @@ TEST_F(SettingsDialogTest, DeviceWithoutWindowedCombosForcesFullScreen)
     EXPECT_EQ(dialog.settings.fullscreenCombo->adapterOrdinal, 1u);
     EXPECT_EQ(dialog.settings.fullscreenMode.Width, 1024u) << "a first full-screen choice takes the first items";
     EXPECT_EQ(dialog.settings.windowedCombo, nullptr) << "the windowed half was never chosen";
+}
+
+TEST_F(SettingsDialogTest, DeviceWithoutFullScreenCombosStillOffersFullScreenFormats)
+{
+    runtime.deviceTypeOk = [](UINT adapterOrdinal, D3DDEVTYPE, D3DFORMAT adapterFormat, D3DFORMAT backBuffer,
+                              bool windowed) { return (adapterOrdinal == 0 || windowed) && adapterFormat == backBuffer; };
+    DisplayEnumerator windowedOnlySecond;
+    windowedOnlySecond.direct3d = &runtime;
+    ASSERT_EQ(windowedOnlySecond.enumerateDisplay(), S_OK);
+    DisplaySettings passed;
+    passed.windowed = false;
+    passed.windowedMode = displayMode(1280, 1024, 60, D3DFMT_X8R8G8B8);
+    DisplaySettingsDialog dialog(&windowedOnlySecond, passed);
+    runDialog(dialog, {[](HWND d) { EXPECT_TRUE(chooseText(d, IDC_ADAPTER_COMBO, "Scripted Adapter One")); },
+                       [](HWND d) {
+                           EXPECT_TRUE(isEnabled(d, IDC_WINDOWED_RADIO));
+                           EXPECT_FALSE(isEnabled(d, IDC_FULLSCREEN_RADIO));
+                           // The settings were full screen: it stays checked though disabled.
+                           EXPECT_TRUE(isChecked(d, IDC_FULLSCREEN_RADIO));
+                           EXPECT_FALSE(isChecked(d, IDC_WINDOWED_RADIO));
+                           // The format list takes every combo's format, windowed ones too.
+                           EXPECT_EQ(itemTexts(d, IDC_ADAPTERFORMAT_COMBO), Texts{"D3DFMT_X8R8G8B8"});
+                           EXPECT_EQ(itemTexts(d, IDC_BACKBUFFER_COMBO), Texts{});
+                           click(d, IDC_WINDOWED_RADIO);
+                       },
+                       [](HWND d) { EXPECT_TRUE(chooseText(d, IDC_ADAPTER_COMBO, "Scripted Adapter Zero")); },
+                       [](HWND d) { EXPECT_TRUE(chooseText(d, IDC_ADAPTER_COMBO, "Scripted Adapter One")); },
+                       [](HWND d) {
+                           EXPECT_TRUE(isChecked(d, IDC_WINDOWED_RADIO)) << "windowed settings and a windowed combo";
+                           EXPECT_EQ(itemTexts(d, IDC_BACKBUFFER_COMBO), Texts{"D3DFMT_X8R8G8B8"});
+                           click(d, IDOK);
+                       }});
+    EXPECT_TRUE(dialog.settings.windowed);
+    ASSERT_NE(dialog.settings.windowedCombo, nullptr);
+    EXPECT_EQ(dialog.settings.windowedCombo->adapterOrdinal, 1u);
+}
+
+TEST_F(SettingsDialogTest, BackBufferWithoutTheStoredDepthFormatSelectsItsFirst)
+{
+    // The A8R8G8B8 combo offers D24S8 first and lacks the stored D24X8.
+    DisplaySettings passed = chosenSettings(false);
+    FormatCombo* alpha = combo(passed.fullscreenDevice, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, false);
+    ASSERT_NE(alpha, nullptr);
+    alpha->depthStencilFormats->empty();
+    for (D3DFORMAT format : {D3DFMT_D24S8, D3DFMT_D16}) ASSERT_EQ(alpha->depthStencilFormats->append(&format), S_OK);
+    DisplaySettingsDialog dialog(&enumerator, passed);
+    runDialog(dialog, {[](HWND d) { EXPECT_TRUE(chooseText(d, IDC_BACKBUFFER_COMBO, "D3DFMT_A8R8G8B8")); },
+                       [](HWND d) {
+                           EXPECT_EQ(itemTexts(d, IDC_DEPTHSTENCIL_COMBO), (Texts{"D3DFMT_D24S8", "D3DFMT_D16"}));
+                           EXPECT_EQ(selectedText(d, IDC_DEPTHSTENCIL_COMBO), "D3DFMT_D24S8");
+                           // Its handler ran: D24S8 cannot take 4 samples.
+                           EXPECT_EQ(itemTexts(d, IDC_MULTISAMPLETYPE_COMBO),
+                                     (Texts{"D3DMULTISAMPLE_NONE", "D3DMULTISAMPLE_2_SAMPLES"}));
+                           click(d, IDOK);
+                       }});
+    EXPECT_EQ(dialog.settings.fullscreenCombo, alpha);
+    EXPECT_EQ(dialog.settings.fullscreenDepthStencilFormat, D3DFMT_D24S8);
+    EXPECT_EQ(dialog.settings.fullscreenMultisampleType, D3DMULTISAMPLE_NONE);
 }
 
 TEST_F(SettingsDialogTest, WithoutDepthBufferTheDepthListIsDisabledAndNotUsed)
@@ -275,13 +411,11 @@ void cancelBy(HWND d, int way)
     if (way == 2) PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-TEST_F(SettingsDialogTest, CancelEscapeAndCloseBoxLeaveTheCallersSettingsAlone)
+TEST_F(SettingsDialogTest, CancelEscapeAndCloseBoxAllEndWithCancel)
 {
     for (int way = 0; way < 3; ++way) {
         SCOPED_TRACE(way == 0 ? "Cancel" : way == 1 ? "Esc" : "close box");
-        const DisplaySettings passed = chosenSettings(true);
-        DisplaySettings callers = passed;
-        DisplaySettingsDialog dialog(&enumerator, callers);
+        DisplaySettingsDialog dialog(&enumerator, chosenSettings(true));
         const int result = runDialog(
             dialog, {[](HWND d) { click(d, IDC_FULLSCREEN_RADIO); },
                      [](HWND d) { EXPECT_TRUE(chooseText(d, IDC_RESOLUTION_COMBO, "640 by 480")); },
@@ -292,8 +426,9 @@ TEST_F(SettingsDialogTest, CancelEscapeAndCloseBoxLeaveTheCallersSettingsAlone)
                          EXPECT_EQ(dialog.settings.fullscreenAdapter, adapter(1)) << "the copy did change";
                          cancelBy(d, way);
                      }});
+        // The caller adopts the working copy only on IDOK; it has changed.
         EXPECT_EQ(result, IDCANCEL);
-        expectSameSettings(callers, passed);
+        EXPECT_EQ(dialog.settings.fullscreenAdapter, adapter(1));
     }
 }
 

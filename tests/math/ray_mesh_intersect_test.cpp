@@ -173,6 +173,19 @@ TEST_P(RayMeshIntersect, AllHitsComeInBlocksOf63NewestBlockFirst)
         EXPECT_FLOAT_EQ(hits[k].V, 0.5f);
     }
     EXPECT_EQ(out.allHits->Release(), 0u);
+
+    // Without memory for the buffer the search still happened: its nearest
+    // hit and count are written and the buffer's failure is the result.
+    setBufferAllocationGateForTesting([](DWORD) { return false; });
+    Outputs refused;
+    const HRESULT hr = intersect(m, {0.25f, 0.5f, 0}, {0, 0, 1}, &refused, true);
+    setBufferAllocationGateForTesting(nullptr);
+    EXPECT_EQ(hr, E_OUTOFMEMORY);
+    EXPECT_EQ(refused.allHits, nullptr);
+    EXPECT_EQ(refused.count, 130u);
+    EXPECT_EQ(refused.face, 0u);
+    EXPECT_EQ(refused.distance, 1.0f);
+    EXPECT_EQ(m.locksHeld, 0);
 }
 
 TEST_P(RayMeshIntersect, FacesOnOneSideOfTheRayPlaneAreSkippedUntested)

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "tests/render/mesh_fixture.h"
 
@@ -109,6 +110,22 @@ TEST_F(MeshObjectDraw, FilesAreFoundThroughTheMediaSearch)
     writeFile("green.bmp", solidBitmap(0, 255, 0));
     ASSERT_EQ(mesh.loadFromFile(device, "x\\found.x"), S_OK);
     EXPECT_NE(mesh.textures[0], nullptr);
+}
+
+TEST_F(MeshObjectDraw, LoadingOptimisesEachSubsetIntoOneRunOfFaces)
+{
+    // Three quads, materials 0, 1, 0: subset 0's faces are apart in the file.
+    writeFile("apart.x", quadsFile({{1, 0, 0, 1, ""}, {0, 1, 0, 1, ""}}, 3));
+    ASSERT_EQ(mesh.loadFromFile(device, "apart.x"), S_OK);
+    DWORD size = 0;
+    ASSERT_EQ(mesh.systemMesh->GetAttributeTable(nullptr, &size), S_OK);
+    ASSERT_EQ(size, 2u);
+    D3DXATTRIBUTERANGE table[2] = {};
+    ASSERT_EQ(mesh.systemMesh->GetAttributeTable(table, &size), S_OK);
+    // (subset, first face, faces) of each run.
+    std::vector<std::vector<DWORD>> runs;
+    for (const D3DXATTRIBUTERANGE& r : table) runs.push_back({r.AttribId, r.FaceStart, r.FaceCount});
+    EXPECT_EQ(runs, (std::vector<std::vector<DWORD>>{{0, 0, 4}, {1, 4, 2}}));
 }
 
 using MeshObjectStates = MeshDevice;

@@ -60,8 +60,9 @@ struct Pen {
         const std::string before = value.label.substr(0, size_t(value.mnemonic));
         const float left = x + width(before);
         const float right = x + width(value.label.substr(0, size_t(value.mnemonic) + 1));
-        const float baseline = std::floor(y + font->Ascent * size / font->FontSize) + 1.5f;
-        list->AddLine(at(left, baseline), at(right, baseline), color, 1.0f);
+        // One whole pixel row below the baseline, so that it is as dark as the text.
+        const float row = std::floor(y + font->Ascent * size / font->FontSize) + 1.0f;
+        list->AddRectFilled(at(std::floor(left), row), at(std::floor(right), row + 1.0f), color);
     }
     void box(const RECT& r, ImU32 fill, ImU32 border) const
     {

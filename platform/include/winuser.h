@@ -801,8 +801,11 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 
-// Message boxes: SDL_ShowMessageBox, modal, the owner disabled meanwhile. SDL
-// shows no icon on X11: the icon flag is kept for the window's type only.
+// Message boxes: a dialog of the layer's own in the dialogs' look, with the
+// icon the MB_ICON flag asks for, centred on the owner (the screen without
+// one), modal with the owner disabled and the thread's messages dispatched.
+// Text lines are wrapped at spaces to keep the box within 5/8 of the screen width.
+// Returns 0 when no window can be shown (the text then goes to stderr).
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 

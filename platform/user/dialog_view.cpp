@@ -86,8 +86,8 @@ struct Pen {
 
 std::string windowText(HWND control)
 {
-    char text[2048] = {};
-    GetWindowTextA(control, text, sizeof text);
+    std::string text(static_cast<size_t>(std::max(0, GetWindowTextLengthA(control))) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 

@@ -178,6 +178,8 @@ TEST_F(UserLinuxMessageBoxShown, ItsKeysAnswerAsWindowsBoxesDo)
         };
         EXPECT_EQ(show(script, "Continue?", "Quorvane31", c.type, owner), c.answer);
         EXPECT_TRUE(upAfterEachKey);
+        const std::string name = "message_box_icon_" + std::to_string((c.type & MB_ICONMASK) >> 4) + ".png";
+        if (c.type & MB_ICONMASK) save(script.frame, name.c_str());
     }
 }
 

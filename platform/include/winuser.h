@@ -76,6 +76,8 @@ typedef struct tagMSG {
 #define WM_ACTIVATEAPP 0x001C
 #define WM_SETCURSOR 0x0020
 #define WM_GETMINMAXINFO 0x0024
+#define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_WINDOWPOSCHANGING 0x0046
 #define WM_WINDOWPOSCHANGED 0x0047
 #define WM_NCCREATE 0x0081
@@ -313,6 +315,9 @@ typedef struct tagMSG {
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
 #define SS_LEFT 0x00000000L
+#define SS_ICON 0x00000003L
+#define SS_TYPEMASK 0x0000001FL
+#define SS_NOPREFIX 0x00000080L
 #define CBS_SIMPLE 0x0001L
 #define CBS_DROPDOWN 0x0002L
 #define CBS_DROPDOWNLIST 0x0003L
@@ -796,8 +801,11 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 
-// Message boxes: SDL_ShowMessageBox, modal, the owner disabled meanwhile. SDL
-// shows no icon on X11: the icon flag is kept for the window's type only.
+// Message boxes: a dialog of the layer's own in the dialogs' look, with the
+// icon the MB_ICON flag asks for, centred on the owner (the screen without
+// one), modal with the owner disabled and the thread's messages dispatched.
+// Text lines are wrapped at spaces to keep the box within 5/8 of the screen width.
+// Returns 0 when no window can be shown (the text then goes to stderr).
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 

@@ -154,3 +154,47 @@ TEST_F(SettingsDialogOnScreen, ShowsTheListsAndTakesAMousePick)
     EXPECT_EQ(dialog.settings.fullscreenMode.Height, 480u);
     EXPECT_EQ(dialog.settings.fullscreenMode.RefreshRate, 75u) << "the stored rate is offered again";
 }
+
+namespace {
+
+struct KeyScript {
+    std::vector<std::pair<UINT, BYTE>> keys;  // one per idle turn of the modal loop
+    size_t next = 0;
+    std::vector<int> focus;                   // the focused control's id after each key
+};
+
+void pressNextKey(HWND dialog, void* context)
+{
+    KeyScript& script = *static_cast<KeyScript*>(context);
+    if (script.next > 0) script.focus.push_back(GetDlgCtrlID(GetFocus()));
+    if (script.next >= script.keys.size()) {
+        if (script.next++ > script.keys.size() + 100) EndDialog(dialog, IDABORT);  // the keys did not end it
+        return;
+    }
+    const auto [key, modifiers] = script.keys[script.next++];
+    q31automation::pressKey(dialog, key, modifiers);
+}
+
+}  // namespace
+
+// A keyboard-only player switches to full screen and picks the first
+// resolution: Tab to the mode buttons, Down to Fullscreen, Space on it, Tab
+// to the resolution list, Home, Enter for OK.
+TEST_F(SettingsDialogOnScreen, TheKeyboardAloneChoosesFullScreenAndAResolution)
+{
+    DisplaySettingsDialog dialog(&enumerator, chosenSettings(true));
+    KeyScript script;
+    script.keys = {{VK_TAB, 0},   {VK_TAB, 0},  {VK_DOWN, 0}, {VK_SPACE, 0},
+                   {VK_TAB, 0},   {VK_TAB, 0},  {VK_HOME, 0}, {VK_RETURN, 0}};
+    q31automation::setDialogIdleHandler(pressNextKey, &script);
+    EXPECT_EQ(dialog.runModal(driver.owner()), IDOK);
+    const std::vector<int> focus = {IDC_DEVICE_COMBO,        IDC_WINDOWED_RADIO,   IDC_FULLSCREEN_RADIO,
+                                    IDC_FULLSCREEN_RADIO,    IDC_ADAPTERFORMAT_COMBO, IDC_RESOLUTION_COMBO,
+                                    IDC_RESOLUTION_COMBO};
+    EXPECT_EQ(std::vector<int>(script.focus.begin(), script.focus.begin() + std::min<size_t>(7, script.focus.size())),
+              focus);
+    EXPECT_FALSE(dialog.settings.windowed);
+    EXPECT_EQ(dialog.settings.fullscreenMode.Width, 640u);
+    EXPECT_EQ(dialog.settings.fullscreenMode.Height, 480u);
+    EXPECT_EQ(dialog.settings.fullscreenMode.RefreshRate, 75u) << "the stored rate is offered again";
+}

@@ -43,7 +43,7 @@ protected:
 
 TEST_F(Installed, TheProgramMediaEntryAndIconsAreInPlace)
 {
-    EXPECT_TRUE(fs::exists(prefix + "/bin/quorvane31"));
+    EXPECT_TRUE(fs::exists(prefix + "/games/quorvane31"));
     for (const char* name : {"Base02.x", "Lever1t.x", "Lever6t.x", "chestwood.jpg", "brushedmetal.png"}) {
         EXPECT_TRUE(fs::exists(prefix + "/share/quorvane31/media/" + name)) << name;
     }
@@ -67,7 +67,7 @@ TEST_F(Installed, TheProgramMediaEntryAndIconsAreInPlace)
 TEST_F(Installed, TheInstalledProgramStartedElsewhereFindsItsMedia)
 {
     const std::string log = elsewhere.at("game.log");
-    ChildProgram program(prefix + "/bin/quorvane31", {}, elsewhere.at(""), log);
+    ChildProgram program(prefix + "/games/quorvane31", {}, elsewhere.at(""), log);
     ASSERT_TRUE(program.started());
     XSession x;
     const unsigned long window = x.waitForWindow("Quorvane31", 30);

@@ -1,6 +1,7 @@
 // make install into a private prefix: the program, its media, the desktop
-// entry and the theme icons land where the desktop and the program look for
-// them, and the installed program started from elsewhere finds its media.
+// entry, the theme icons, metainfo and manual page land where the desktop and
+// the program look for them, and the installed program started from elsewhere
+// finds its media.
 #include <unistd.h>
 
 #include <filesystem>
@@ -48,6 +49,8 @@ TEST_F(Installed, TheProgramMediaEntryAndIconsAreInPlace)
         EXPECT_TRUE(fs::exists(prefix + "/share/quorvane31/media/" + name)) << name;
     }
     EXPECT_FALSE(fs::exists(prefix + "/share/quorvane31/media/README.md"));
+    EXPECT_TRUE(fs::exists(prefix + "/share/metainfo/org.example.quorvane.quorvane31.metainfo.xml"));
+    EXPECT_TRUE(fs::exists(prefix + "/share/man/man6/quorvane31.6.gz"));
     for (const char* size : {"16x16", "32x32", "48x48", "256x256"}) {
         EXPECT_TRUE(fs::exists(prefix + "/share/icons/hicolor/" + size + "/apps/quorvane31.png")) << size;
     }
@@ -60,7 +63,7 @@ TEST_F(Installed, TheProgramMediaEntryAndIconsAreInPlace)
     std::ifstream in(entry);
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_NE(text.str().find("Exec=" + prefix + "/bin/quorvane31\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("Exec=" + prefix + "/games/quorvane31\n"), std::string::npos) << text.str();
     EXPECT_NE(text.str().find("Icon=quorvane31\n"), std::string::npos);
 }
 

@@ -146,7 +146,7 @@ TEST_F(DebPackage, DesktopEntryMetainfoAndManualPagePassTheirCheckers)
     }
 
     const std::string page = root + ManPage;
-    const std::string warnings = run("man --warnings -l " + quoted(page) + " >/dev/null", &status);
+    const std::string warnings = shell("man --warnings -l " + quoted(page) + " 2>&1 >/dev/null", &status);
     EXPECT_EQ(status, 0) << warnings;
     EXPECT_EQ(warnings, "");
     const std::string rendered = run("MANWIDTH=80 man -l " + quoted(page), &status);

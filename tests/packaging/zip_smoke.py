@@ -29,7 +29,7 @@ def main(argv):
     if len(argv) != 5:
         sys.stderr.write(__doc__)
         return 2
-    archive, wine_run, prefix, output = argv[1:]
+    archive, wine_run, prefix, output = (os.path.abspath(a) for a in argv[1:])
     os.makedirs(output, exist_ok=True)
     failures = []
 

@@ -31,14 +31,8 @@ def main(argv):
         return 2
     archive, wine_run, prefix, output = (os.path.abspath(a) for a in argv[1:])
     os.makedirs(output, exist_ok=True)
-    failures = []
-
-    def check(condition, what):
-        print(("ok      " if condition else "FAILED  ") + what)
-        if not condition:
-            failures.append(what)
-        return condition
-
+    check = wine_smoke.Checks()
+    failures = check.failures
     top = os.path.splitext(os.path.basename(archive))[0]
     with zipfile.ZipFile(archive) as z:
         names = set(z.namelist())

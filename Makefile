@@ -1,5 +1,6 @@
-# Entry points for people and CI: run, test, bench, install.
-# Each target installs missing packages first and configures CMake as needed.
+# Entry points for people and CI: run, test, bench, package, install.
+# Each target installs the missing packages of its own set first
+# (scripts/install-deps SET) and configures CMake as needed.
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
@@ -9,38 +10,41 @@ CONFIG_WINDOWS := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_TOOLCHAIN_FILE=cmake
 CONFIG_FUZZ := -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQ31_FUZZ=ON -DQ31_BENCH=OFF \
 	-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 FUZZ_SECONDS ?= 60
-CTEST := ctest --output-on-failure -j $(JOBS)
+CTEST := ctest --output-on-failure --no-tests=error -j $(JOBS)
 
-.PHONY: all deps build build-asan build-windows run test bench fuzz install clean
+.PHONY: all deps build build-asan build-windows run test bench fuzz package install clean
 
 all: build
 
 deps:
 	@scripts/install-deps
+deps-%:
+	@scripts/install-deps $*
 
-build/build.ninja: | deps
+build/build.ninja: | deps-run
 	cmake -S . -B build $(CMAKE_GEN) $(CONFIG_NORMAL)
-build-asan/build.ninja: | deps
+build-asan/build.ninja: | deps-test
 	cmake -S . -B build-asan $(CMAKE_GEN) $(CONFIG_ASAN)
-build-windows/build.ninja: | deps
+build-windows/build.ninja: | deps-package
 	cmake -S . -B build-windows $(CMAKE_GEN) $(CONFIG_WINDOWS)
-build-fuzz/build.ninja: | deps
+build-fuzz/build.ninja: | deps-fuzz
 	cmake -S . -B build-fuzz $(CMAKE_GEN) $(CONFIG_FUZZ)
 
-build: deps build/build.ninja
+build: deps-run build/build.ninja
 	cmake --build build -j $(JOBS)
-build-asan: deps build-asan/build.ninja
+build-asan: deps-test build-asan/build.ninja
 	cmake --build build-asan -j $(JOBS)
-build-windows: deps build-windows/build.ninja
+build-windows: deps-package build-windows/build.ninja
 	cmake --build build-windows -j $(JOBS)
 
-run: build
-	@if [ -x build/quorvane31 ]; then exec build/quorvane31; \
-	else echo "make run: the game target 'quorvane31' does not exist yet; nothing to start." >&2; exit 1; fi
+# Only the game: a player needs neither the tests nor the benchmarks.
+run: deps-run build/build.ninja
+	cmake --build build --target quorvane31 -j $(JOBS)
+	exec build/quorvane31
 
 # The sanitizer and Windows runs come first so that the last line printed is
 # the normal build's CTest summary.
-test: build build-asan build-windows
+test: deps-test build build-asan build-windows
 	cd build-asan && $(CTEST)
 	@# Wine makes windows and Direct3D devices only with an X display, and its
 	@# desktop process keeps the display it started with: one private Xvfb for
@@ -50,16 +54,21 @@ test: build build-asan build-windows
 	cd build && $(CTEST)
 
 # The game benchmark compares with the Windows build under Wine.
-bench: build build-windows
+bench: deps-bench build build-windows
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
 # The .x loader under libFuzzer for FUZZ_SECONDS, from the committed seeds;
 # what it finds new goes to build-fuzz/corpus, crashes to build-fuzz/.
-fuzz: deps build-fuzz/build.ninja
+fuzz: deps-fuzz build-fuzz/build.ninja
 	cmake --build build-fuzz --target fuzz_xfile -j $(JOBS)
 	mkdir -p build-fuzz/corpus
 	cd build-fuzz && tests/assets/fuzz_xfile -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
 		-rss_limit_mb=2048 -timeout=10 -print_final_stats=1 corpus ../tests/assets/fuzz_corpus
+
+# build/quorvane31_<version>_amd64.deb and build-windows/quorvane31-<version>-win64.zip.
+package: deps-package build/build.ninja build-windows/build.ninja
+	cmake --build build --target package -j $(JOBS)
+	cmake --build build-windows --target package -j $(JOBS)
 
 install: build
 	cmake --install build

@@ -4,12 +4,16 @@
 #include "game/chest_game.h"
 #include "resources/resource_ids.h"
 
+#ifndef Q31_VERSION
+#error "Q31_VERSION must give the program's version (set in game/CMakeLists.txt)"
+#endif
+
 namespace {
 
 const char* const AboutCaption = "About Quorvane3";
 // Four lines separated by single carriage returns, as the box has always had.
 const char* const AboutText =
-    "Quorvane31 Lever Chest Version 3.13\r"
+    "Quorvane31 Lever Chest Version " Q31_VERSION "\r"
     "Copyright 2008 Maren Oststrand\r"
     "maren.oststrand@example.org\r"
     "https://quorvane.example.org/";

@@ -59,7 +59,7 @@ TEST(InstalledMedia, OnlyTheInstalledMediaAreUsed)
     // As installed: frames, and the chest in them.
     {
         const std::string report = scratch.at("frames.txt");
-        ChildProgram program(prefix + "/bin/quorvane31", {}, "/", scratch.at("game.log"),
+        ChildProgram program(prefix + "/games/quorvane31", {}, "/", scratch.at("game.log"),
                              {"Q31_FRAME_REPORT=" + report});
         ASSERT_TRUE(program.started());
         ASSERT_TRUE(firstFramePresented(report, 30)) << readFile(scratch.at("game.log"));
@@ -89,7 +89,7 @@ TEST(InstalledMedia, OnlyTheInstalledMediaAreUsed)
     {
         const std::string report = scratch.at("frames_without_model.txt");
         const std::string log = scratch.at("game_without_model.log");
-        ChildProgram program(prefix + "/bin/quorvane31", {}, "/", log, {"Q31_FRAME_REPORT=" + report});
+        ChildProgram program(prefix + "/games/quorvane31", {}, "/", log, {"Q31_FRAME_REPORT=" + report});
         ASSERT_TRUE(program.started());
         // The error box waits for its OK; without one the game ends by itself.
         const unsigned long window = x.waitForWindow("Quorvane31", 10);

@@ -105,6 +105,19 @@ def key(window, keys):
     run("xdotool", "key", "--delay", "120", *keys)
 
 
+class Checks:
+    """Prints each check as it is made; failures keeps those that failed."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, condition, what):
+        print(("ok      " if condition else "FAILED  ") + what)
+        if not condition:
+            self.failures.append(what)
+        return condition
+
+
 def main(argv):
     if len(argv) != 6:
         sys.stderr.write(__doc__)
@@ -115,14 +128,8 @@ def main(argv):
     # No registry media root in the prefix: the models are found in the
     # current directory, as for a program started from its media folder.
     game = subprocess.Popen([wine_run, prefix, program], cwd=media, stdout=log, stderr=subprocess.STDOUT)
-    failures = []
-
-    def check(condition, what):
-        print(("ok      " if condition else "FAILED  ") + what)
-        if not condition:
-            failures.append(what)
-        return condition
-
+    check = Checks()
+    failures = check.failures
     try:
         window = find_window("Quorvane31", 60)
         if not check(window is not None, "a window titled Quorvane31 appears"):

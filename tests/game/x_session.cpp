@@ -229,4 +229,19 @@ int ChildProgram::waitForExit(double seconds)
     return -1;
 }
 
+std::string startsWithTheChestAndEndsOnEsc(XSession& x, ChildProgram& program)
+{
+    const unsigned long window = x.waitForWindow("Quorvane31", 30);
+    if (window == 0) return "no window titled Quorvane31";
+    const Shot shot = x.waitForColour(window, 0x0000FF, 3, 20);
+    if (shot.empty() || shot.at(3, shot.height - 3) != 0x0000FFu) return "no blue frame drawn";
+    // The 500 x 375 client area with the chest in its middle.
+    if (shot.width != 500) return "the window is " + std::to_string(shot.width) + " wide, not 500";
+    if (shot.at(250, shot.height - 375 + 200) == 0x0000FFu) return "no chest in the middle";
+    x.key(window, "Escape");
+    const int status = program.waitForExit(15);
+    if (status != 0) return "Esc ended it with status " + std::to_string(status) + ", not 0";
+    return "";
+}
+
 }  // namespace gametest

@@ -80,4 +80,9 @@ private:
     bool reaped_ = false;
 };
 
+// For the game just started as `program`: its window appears, shows the
+// chest on blue (not a message box) and Esc ends it with status 0. Empty when
+// all of that happened, otherwise what did not.
+std::string startsWithTheChestAndEndsOnEsc(XSession& x, ChildProgram& program);
+
 }  // namespace gametest

@@ -57,7 +57,7 @@ Device::~Device()
     }
     if (cursor_) SDL_FreeCursor(cursor_);
     if (fullScreen_)
-        if (SDL_Window* window = platform::sdlWindowOf(deviceWindow())) SDL_SetWindowFullscreen(window, 0);
+        platform::leaveFullScreen(deviceWindow());
     host_.reset();
     d3d_->Release();
 }

@@ -47,7 +47,7 @@ void Device::applyPresentMode()
             platform::coverDisplay(deviceWindow(),
                                    RECT{display.x, display.y, display.x + display.w, display.y + display.h});
     } else if (window && fullScreen_) {
-        SDL_SetWindowFullscreen(window, 0);
+        platform::leaveFullScreen(deviceWindow());
         fullScreen_ = false;
     }
     host_->setSwapInterval(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);

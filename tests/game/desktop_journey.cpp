@@ -93,6 +93,8 @@ std::vector<ScreenMode> offeredScreenSizes()
         }
         ScreenMode m;
         if (!connected || std::sscanf(line.c_str(), " %dx%d", &m.width, &m.height) != 2) continue;
+        // The enumeration records no mode below 640 x 480.
+        if (m.width < 640 || m.height < 480) continue;
         if (std::find(sizes.begin(), sizes.end(), m) == sizes.end()) sizes.push_back(m);
     }
     std::sort(sizes.begin(), sizes.end(), [](const ScreenMode& a, const ScreenMode& b) {
@@ -126,6 +128,11 @@ unsigned long Journey::start()
     if (!window_) return 0;
     x_.waitForColour(window_, Blue, 3, 60);
     return window_;
+}
+
+std::string Journey::logTail()
+{
+    return shell("tail -c 600 '" + output_ + "/" + name_ + ".log'");
 }
 
 std::string Journey::shot(const std::string& stage)

@@ -23,8 +23,8 @@ struct ScreenMode {
 
 // The output's current RandR mode; 0 x 0 when xrandr cannot tell.
 ScreenMode currentScreenMode();
-// The distinct sizes the output offers, in the order the settings dialog lists
-// them (width, then height, ascending).
+// The distinct sizes of at least 640 x 480 the output offers, in the order
+// the settings dialog lists them (width, then height, ascending).
 std::vector<ScreenMode> offeredScreenSizes();
 
 // Polls `ready` until it holds or `seconds` pass; its last answer.
@@ -48,6 +48,9 @@ public:
     unsigned long window() const { return window_; }
     XSession& x() { return x_; }
     ChildProgram& program() { return *program_; }
+    bool running() { return program_ && program_->waitForExit(0) == -1; }
+    // The last lines the program wrote.
+    std::string logTail();
 
     // Saves the whole screen as the next numbered stage; the path.
     std::string shot(const std::string& stage);

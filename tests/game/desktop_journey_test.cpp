@@ -51,6 +51,7 @@ protected:
     // After every step: no message box came up, and a click still moves a lever.
     void stillPlays(Journey& j, const std::string& step)
     {
+        ASSERT_TRUE(j.running()) << step << ": the program ended by itself: " << j.logTail();
         EXPECT_TRUE(j.otherWindowsTitled("Quorvane31").empty()) << step << ": a message box came up";
         std::string why;
         EXPECT_TRUE(j.leverClickMovesLever(&why)) << step << ": " << why;
@@ -62,7 +63,8 @@ protected:
         j.keys("F2");
         const unsigned long dialog = j.waitForWindowTitled("Direct3D Settings", 30);
         ASSERT_NE(dialog, 0u) << "F2 shows no settings dialog";
-        EXPECT_FALSE(j.fullScreen()) << "the dialog opened over a full-screen window";
+        EXPECT_TRUE(waitUntil(20, [&] { return currentScreenMode() == Desktop && j.clientGeometry().width == 500; }))
+            << "the dialog opened before the window was back at the desktop mode";
         j.shot("dialog_" + std::to_string(mode.width) + "x" + std::to_string(mode.height));
         j.clickDialogUnit(dialog, 24, 90);  // "&Fullscreen"
         if (!(mode == Desktop)) {
@@ -72,10 +74,13 @@ protected:
         EXPECT_TRUE(j.windowGone(dialog, 20)) << "OK did not close the dialog";
         const bool full = waitUntil(60, [&] {
             const Geometry g = j.clientGeometry();
-            return j.fullScreen() && currentScreenMode() == mode && g.width == mode.width && g.height == mode.height;
+            // Covering the screen is what both targets show; the window
+            // manager's full-screen state is each runtime's own choice.
+            return currentScreenMode() == mode && g.width == mode.width && g.height == mode.height &&
+                   j.sceneFillsClient();
         });
         const Geometry g = j.clientGeometry();
-        EXPECT_TRUE(full) << "not full screen at " << mode.width << " x " << mode.height << ": state ["
+        EXPECT_TRUE(full) << "not full screen and drawn at " << mode.width << " x " << mode.height << ": state ["
                           << j.windowState() << "], window " << g.width << " x " << g.height << ", screen mode "
                           << currentScreenMode().width << " x " << currentScreenMode().height;
     }
@@ -124,6 +129,7 @@ protected:
         j.clickTitleButton(2);
         EXPECT_TRUE(waitUntil(30, [&] { return !j.viewable(); })) << "the minimise button left the window shown";
         j.shot("minimised");
+        ASSERT_TRUE(j.running()) << "minimise: the program ended by itself: " << j.logTail();
         // What a task bar does: ask the window manager to activate it.
         shell("xdotool windowactivate " + std::to_string(j.window()) + " 2>/dev/null");
         EXPECT_TRUE(waitUntil(30, [&] { return j.viewable() && j.sceneFillsClient(); }))

@@ -7,6 +7,8 @@
 
 #include "tests/platform/user/linux_support.h"
 
+#include <X11/Xlib.h>
+
 namespace {
 
 using usertest::Received;
@@ -260,6 +262,28 @@ TEST(UserLinuxSeam, IsOffUnlessATestSwitchesItOn)
     std::vector<uint32_t> pixels;
     int width = 0, height = 0;
     EXPECT_FALSE(q31automation::readFrame(window, &pixels, &width, &height));
+}
+
+// A request about a window the X server no longer has (a dialog just closed)
+// is answered with an error; Xlib's own handler would end the program there.
+TEST_F(UserLinuxInput, AnXErrorAboutAGoneWindowDoesNotEndTheProgram)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(platform::sdlWindowOf(window), &info));
+    ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+    Display* display = info.info.x11.display;
+    const Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = gone;
+    event.xclient.format = 32;
+    XSendEvent(display, gone, False, NoEventMask, &event);
+    XSync(display, False);
+    // Still here, and the window still works.
+    ASSERT_TRUE(q31automation::click(window, 10, 20));
+    EXPECT_TRUE(usertest::pumpUntil([&] { return windows.count(WM_LBUTTONUP) == 1; }));
 }
 
 }  // namespace

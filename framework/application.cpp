@@ -80,7 +80,10 @@ HRESULT Application::failCreate(HRESULT code)
 
 HRESULT Application::create(HINSTANCE instance)
 {
-    direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+    // The interface version these sources were written against, on every
+    // target: later headers say 32, which describes the same interfaces.
+    constexpr UINT kDirect3DSdkVersion = 31;
+    direct3d = Direct3DCreate9(kDirect3DSdkVersion);
     if (!direct3d) return reportError(Direct3DUnavailable, Exit);
 
     enumerator.direct3d = direct3d;

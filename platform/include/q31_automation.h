@@ -40,6 +40,10 @@ using MessageBoxHandler = int (*)(const MessageBoxRecord& box, void* context);
 void setMessageBoxHandler(MessageBoxHandler handler, void* context);
 std::vector<MessageBoxRecord> messageBoxes();
 void clearMessageBoxes();
+// Boxes come up as real windows, as with the seam off, and are neither
+// answered nor recorded here; the dialog idle handler drives them like any
+// dialog. Off by default and when the seam is switched off.
+void showMessageBoxes(bool show);
 
 // Mouse input at client coordinates of `window` (the menu strip is at
 // negative y). `button` 1 left, 2 middle, 3 right, as SDL numbers them.

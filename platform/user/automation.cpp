@@ -16,6 +16,7 @@ namespace {
 
 struct Seam {
     bool enabled = false;
+    bool showBoxes = false;
     std::deque<int> answers;
     q31automation::MessageBoxHandler handler = nullptr;
     void* handlerContext = nullptr;
@@ -85,6 +86,11 @@ bool automationEnabled()
     return seam().enabled;
 }
 
+bool automationShowsMessageBoxes()
+{
+    return seam().enabled && seam().showBoxes;
+}
+
 int automationAnswerMessageBox(HWND owner, const char* caption, const char* text, UINT type, bool ownerDisabled,
                                int defaultAnswer)
 {
@@ -111,6 +117,7 @@ namespace q31automation {
 void setEnabled(bool on)
 {
     seam().enabled = on;
+    if (!on) seam().showBoxes = false;
 }
 
 bool enabled()
@@ -121,6 +128,11 @@ bool enabled()
 void queueMessageBoxAnswer(int answer)
 {
     seam().answers.push_back(answer);
+}
+
+void showMessageBoxes(bool show)
+{
+    seam().showBoxes = show;
 }
 
 void setMessageBoxHandler(MessageBoxHandler handler, void* context)

@@ -8,6 +8,8 @@
 namespace platform::user {
 
 bool automationEnabled();
+// The seam lets message boxes come up as they do without it (showMessageBoxes).
+bool automationShowsMessageBoxes();
 // Records the box and returns the seam's answer, `defaultAnswer` when it has none.
 int automationAnswerMessageBox(HWND owner, const char* caption, const char* text, UINT type, bool ownerDisabled,
                                int defaultAnswer);

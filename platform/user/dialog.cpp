@@ -26,6 +26,7 @@ constexpr int kPixelsPerInch = 96;
 struct DialogFont {
     DialogMetrics metrics;
     std::string file;  // the face GDI matched, for the view's text
+    HFONT font = nullptr;  // the dialog's WM_GETFONT; owned by the dialog once it exists
 };
 
 // Windows' base units: the average width of the 52 Latin letters
@@ -57,7 +58,7 @@ DialogFont measureFont(const DialogTemplate& dialogTemplate)
             result.file = object->face->fileName();
     }
     if (dc) DeleteDC(dc);
-    if (font) DeleteObject(font);
+    result.font = font;
     return result;
 }
 
@@ -68,29 +69,23 @@ RECT toPixels(const DialogMetrics& metrics, int x, int y, int width, int height)
     return RECT{left, top, left + MulDiv(width, metrics.baseX, 4), top + MulDiv(height, metrics.baseY, 8)};
 }
 
+POINT keptOnScreen(POINT at, int width, int height)
+{
+    at.x = std::max(0, std::min<int>(at.x, GetSystemMetrics(SM_CXSCREEN) - width));
+    at.y = std::max(0, std::min<int>(at.y, GetSystemMetrics(SM_CYSCREEN) - height));
+    return at;
+}
+
 // Centred over the owner (DS_CENTER) or placed from the owner's client
 // origin, and kept on the screen.
 POINT placeDialog(const DialogTemplate& dialogTemplate, const RECT& pixels, HWND owner)
 {
     const int width = pixels.right - pixels.left;
     const int height = pixels.bottom - pixels.top;
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    RECT around{0, 0, screenWidth, screenHeight};
-    if (owner) GetWindowRect(owner, &around);
-    POINT at{};
-    if (dialogTemplate.style & DS_CENTER) {
-        at.x = (around.left + around.right - width) / 2;
-        at.y = (around.top + around.bottom - height) / 2;
-    } else {
-        POINT origin{0, 0};
-        if (owner) ClientToScreen(owner, &origin);
-        at.x = origin.x + pixels.left;
-        at.y = origin.y + pixels.top;
-    }
-    at.x = std::max(0, std::min<int>(at.x, screenWidth - width));
-    at.y = std::max(0, std::min<int>(at.y, screenHeight - height));
-    return at;
+    if (dialogTemplate.style & DS_CENTER) return centredOver(owner, width, height);
+    POINT origin{0, 0};
+    if (owner) ClientToScreen(owner, &origin);
+    return keptOnScreen(POINT{origin.x + pixels.left, origin.y + pixels.top}, width, height);
 }
 
 HWND firstTabStop(HWND dialog)
@@ -116,8 +111,12 @@ HWND createDialog(HINSTANCE instance, const DialogTemplate& dialogTemplate, HWND
                                   pixels.right - pixels.left, pixels.bottom - pixels.top, owner, nullptr, instance,
                                   nullptr);
     DialogState* state = dialogOf(dialog);
-    if (!state) return nullptr;
+    if (!state) {
+        if (font.font) DeleteObject(font.font);
+        return nullptr;
+    }
     state->metrics = font.metrics;
+    state->font = font.font;
     state->owner = owner;
     if (Window* record = findWindow(dialog); record && record->compositor) {
         record->compositor->setPainter(&paintDialog);
@@ -162,6 +161,11 @@ INT_PTR modalLoop(HWND dialog)
                 PostQuitMessage(static_cast<int>(message.wParam));
                 return 0;
             }
+            // Keys go to the control with the focus, as Windows delivers them.
+            if (message.hwnd == dialog && (message.message == WM_KEYDOWN || message.message == WM_KEYUP)) {
+                const HWND focus = GetFocus();
+                if (focus && focus != dialog && dialogWindowOf(focus) == dialog) message.hwnd = focus;
+            }
             if (!dialogKeyMessage(dialog, message)) {
                 TranslateMessage(&message);
                 DispatchMessageA(&message);
@@ -176,6 +180,52 @@ INT_PTR modalLoop(HWND dialog)
 }
 
 }  // namespace
+
+POINT centredOver(HWND owner, int width, int height)
+{
+    RECT around{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (owner) GetWindowRect(owner, &around);
+    return keptOnScreen(POINT{(around.left + around.right - width) / 2, (around.top + around.bottom - height) / 2},
+                        width, height);
+}
+
+INT_PTR runDialogTemplate(HINSTANCE instance, const DialogTemplate& dialogTemplate, HWND owner, DLGPROC procedure,
+                          LPARAM initParam)
+{
+    if (owner && !findWindowOrFail(owner)) return -1;
+    if (!registerDialogClasses()) return -1;
+    // The owner is the top-level window, disabled before the dialog exists,
+    // as Windows does.
+    const HWND top = topLevelOf(owner);
+    const bool disabledHere = top && !EnableWindow(top, FALSE);
+    HWND dialog = createDialog(instance, dialogTemplate, top, procedure);
+    if (!dialog) {
+        if (disabledHere && findWindow(top)) EnableWindow(top, TRUE);
+        return -1;
+    }
+    if (DialogState* state = dialogOf(dialog)) state->ownerDisabled = disabledHere;
+
+    HWND focus = firstTabStop(dialog);
+    const LRESULT setFocus = SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), initParam);
+    // A procedure that answers FALSE has put the focus where it wants it.
+    const HWND chosen = setFocus ? nullptr : GetFocus();
+    if (DialogState* state = dialogOf(dialog); state && !state->ended) {
+        ShowWindow(dialog, SW_SHOWNORMAL);
+        focus = setFocus ? firstTabStop(dialog) : chosen;
+        if (focus && dialogOf(dialog) && dialogWindowOf(focus) == dialog && GetFocus() != focus) SetFocus(focus);
+    }
+    const INT_PTR result = modalLoop(dialog);
+    // The owner comes back before the dialog goes, so that it is activated.
+    if (DialogState* state = dialogOf(dialog); state && state->ownerDisabled && findWindow(top)) {
+        state->ownerDisabled = false;
+        EnableWindow(top, TRUE);
+    } else if (!state && disabledHere && findWindow(top) && !IsWindowEnabled(top)) {
+        EnableWindow(top, TRUE);
+    }
+    if (findWindow(dialog)) DestroyWindow(dialog);
+    if (top && findWindow(top) && IsWindowEnabled(top) && activeWindow() != top) activateWindow(top);
+    return result;
+}
 
 }  // namespace platform::user
 
@@ -194,37 +244,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
-    if (owner && !findWindowOrFail(owner)) return -1;
-    if (!registerDialogClasses()) return -1;
-    // The owner is the top-level window, disabled before the dialog exists,
-    // as Windows does.
-    const HWND top = topLevelOf(owner);
-    const bool disabledHere = top && !EnableWindow(top, FALSE);
-    HWND dialog = createDialog(instance, *dialogTemplate, top, procedure);
-    if (!dialog) {
-        if (disabledHere && findWindow(top)) EnableWindow(top, TRUE);
-        return -1;
-    }
-    if (DialogState* state = dialogOf(dialog)) state->ownerDisabled = disabledHere;
-
-    HWND focus = firstTabStop(dialog);
-    const LRESULT setFocus = SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), initParam);
-    if (DialogState* state = dialogOf(dialog); state && !state->ended) {
-        ShowWindow(dialog, SW_SHOWNORMAL);
-        focus = firstTabStop(dialog);
-        if (setFocus && focus && dialogOf(dialog)) SetFocus(focus);
-    }
-    const INT_PTR result = modalLoop(dialog);
-    // The owner comes back before the dialog goes, so that it is activated.
-    if (DialogState* state = dialogOf(dialog); state && state->ownerDisabled && findWindow(top)) {
-        state->ownerDisabled = false;
-        EnableWindow(top, TRUE);
-    } else if (!state && disabledHere && findWindow(top) && !IsWindowEnabled(top)) {
-        EnableWindow(top, TRUE);
-    }
-    if (findWindow(dialog)) DestroyWindow(dialog);
-    if (top && findWindow(top) && IsWindowEnabled(top) && activeWindow() != top) activateWindow(top);
-    return result;
+    return runDialogTemplate(instance, *dialogTemplate, owner, procedure, initParam);
 }
 
 BOOL WINAPI EndDialog(HWND dialog, INT_PTR result)

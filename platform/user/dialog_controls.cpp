@@ -1,6 +1,6 @@
 // The Button and Static control classes: push buttons, radio buttons, check
 // boxes and group boxes (BM_GETCHECK, BM_SETCHECK, BM_CLICK, BN_CLICKED on a
-// click, automatic radio groups), labels; the control record in the
+// click or on Space, automatic radio groups), labels and icons; the control record in the
 // window's extra bytes for these and the combo box.
 #include "platform/user/dialog_internal.h"
 #include "platform/user/user_state.h"
@@ -81,8 +81,7 @@ LRESULT commonMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, b
         return result;
     }
     case WM_ENABLE:
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS: dialogChanged(window); return 0;
+    case WM_SETFOCUS: dialogChanged(window); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: return paintByView(window);
     default: *handled = false; return 0;
@@ -142,10 +141,33 @@ LRESULT CALLBACK buttonProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             dialogChanged(window);
         }
         return 0;
+    case WM_KEYDOWN:
+        // Space pushes the focused button in; its release clicks it.
+        if (state && wParam == VK_SPACE && state->kind != ControlKind::GroupBox && !state->pressed) {
+            state->pressed = true;
+            dialogChanged(window);
+        }
+        return 0;
+    case WM_KEYUP:
+        if (state && wParam == VK_SPACE && state->pressed && GetCapture() != window) {
+            state->pressed = false;
+            dialogChanged(window);
+            click(window);
+        }
+        return 0;
+    case WM_KILLFOCUS:
+        if (state && state->pressed && GetCapture() != window) state->pressed = false;
+        dialogChanged(window);
+        return 0;
     case BM_GETCHECK: return state ? state->check : 0;
     case BM_SETCHECK:
         if (state && (state->kind == ControlKind::RadioButton || state->kind == ControlKind::CheckBox)) {
             state->check = wParam == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+            // The checked button of a radio group is the group's tab stop.
+            if (state->kind == ControlKind::RadioButton) {
+                const LONG style = GetWindowLongA(window, GWL_STYLE);
+                SetWindowLongA(window, GWL_STYLE, state->check == BST_CHECKED ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+            }
             dialogChanged(window);
         }
         return 0;
@@ -166,6 +188,7 @@ LRESULT CALLBACK staticProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(new ControlState));
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_NCHITTEST: return HTTRANSPARENT;
+    case WM_KILLFOCUS: dialogChanged(window); return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "platform/resources/resource_tables.h"
+
 #include <string>
 #include <vector>
 
@@ -42,8 +44,18 @@ struct DialogState {
     bool ended = false;
     bool dirty = true;  // drawn again before the modal loop next waits
     DialogMetrics metrics;
+    HFONT font = nullptr;    // the template's font (WM_GETFONT), deleted with the dialog
     HWND dropped = nullptr;  // the combo box whose list is open
 };
+
+// DialogBoxParamA for a template the caller holds (a message box builds its
+// own): the dialog made over `owner`'s top-level window, WM_INITDIALOG, the
+// modal loop. EndDialog's result; -1 when the dialog cannot be made.
+INT_PTR runDialogTemplate(HINSTANCE instance, const DialogTemplate& dialogTemplate, HWND owner, DLGPROC procedure,
+                          LPARAM initParam);
+// Where a width x height window lies centred over `owner` (the screen when
+// null), kept on the screen.
+POINT centredOver(HWND owner, int width, int height);
 
 // The state of a dialog window, or of the dialog a control sits in.
 DialogState* dialogOf(HWND windowOrControl);
@@ -99,9 +111,15 @@ RECT dropDownRow(const DropDownLayout& layout, int row);
 // Closes an open list (Esc, a click elsewhere, the dialog ending) without a selection.
 void closeDropDown(HWND combo);
 // The dialog manager's keys (IsDialogMessage's part of the modal loop): Esc
-// and the close box give IDCANCEL, Enter the default button, Tab moves the
-// focus. True when the message was used and must not be dispatched.
+// gives IDCANCEL, Enter the default button (or the focused push button), Tab
+// and Shift+Tab move the focus over WS_TABSTOP controls, the arrow keys move
+// it within a WS_GROUP group (checking an automatic radio button it lands
+// on), and a mnemonic letter (with Alt, or alone where the focused control
+// takes no characters) clicks its button or focuses the control after its
+// label. True when the message was used and must not be dispatched.
 bool dialogKeyMessage(HWND dialog, const MSG& message);
+// The push button Enter presses: the focused one, else the default one.
+HWND defaultButton(HWND dialog);
 
 // Keyboard while the dialog has the focus: arrows step the focused list;
 // Enter and Esc act on an open list. True when the key was used.

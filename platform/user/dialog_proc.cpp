@@ -1,7 +1,6 @@
 // The dialog class: its window procedure (DefDlgProcA, which hands each
 // message to the dialog procedure first), the dialog record kept in the
-// window's extra bytes, the control classes' registration, and the keys the
-// dialog manager takes for itself in the modal loop.
+// window's extra bytes and the control classes' registration.
 #include "platform/user/dialog_internal.h"
 #include "platform/user/user_state.h"
 
@@ -37,48 +36,6 @@ bool returnsDirectly(UINT message)
     return message == WM_INITDIALOG;
 }
 
-// The control Enter presses: the focused push button, else the default one.
-HWND defaultButton(HWND dialog)
-{
-    HWND focus = GetFocus();
-    if (focus && GetParent(focus) == dialog) {
-        const ControlState* control = controlState(focus);
-        if (control && (control->kind == ControlKind::PushButton || control->kind == ControlKind::DefPushButton))
-            return focus;
-    }
-    const LRESULT id = SendMessageA(dialog, DM_GETDEFID, 0, 0);
-    return HIWORD(id) == DC_HASDEFID ? GetDlgItem(dialog, LOWORD(id)) : nullptr;
-}
-
-void pressButton(HWND dialog, int id, HWND control)
-{
-    if (control && !IsWindowEnabled(control)) return;
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(control));
-}
-
-// Tab and Shift+Tab: the next enabled, visible control with WS_TABSTOP.
-void moveFocus(HWND dialog, bool backwards)
-{
-    const std::vector<HWND> controls = dialogControls(dialog);
-    if (controls.empty()) return;
-    const HWND focus = GetFocus();
-    int at = -1;
-    for (size_t i = 0; i < controls.size(); ++i)
-        if (controls[i] == focus) at = static_cast<int>(i);
-    const int count = static_cast<int>(controls.size());
-    const int start = at >= 0 ? at : (backwards ? 0 : count - 1);
-    for (int step = 1; step <= count; ++step) {
-        const int index = ((start + (backwards ? -step : step)) % count + count) % count;
-        HWND candidate = controls[static_cast<size_t>(index)];
-        if ((GetWindowLongA(candidate, GWL_STYLE) & WS_TABSTOP) && IsWindowEnabled(candidate) &&
-            IsWindowVisible(candidate)) {
-            SetFocus(candidate);
-            dialogChanged(dialog);
-            return;
-        }
-    }
-}
-
 LRESULT defaultProcessing(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -97,6 +54,10 @@ LRESULT defaultProcessing(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
                 return MAKELRESULT(static_cast<WORD>(GetDlgCtrlID(control)), DC_HASDEFID);
         return 0;
     case WM_INITDIALOG: return FALSE;
+    case WM_GETFONT: {
+        const DialogState* state = stateIn(dialog);
+        return state ? reinterpret_cast<LRESULT>(state->font) : 0;
+    }
     default: return DefWindowProcA(dialog, message, wParam, lParam);
     }
 }
@@ -178,31 +139,6 @@ bool registerDialogClasses()
     return registered;
 }
 
-bool dialogKeyMessage(HWND dialog, const MSG& message)
-{
-    if (message.message != WM_KEYDOWN || dialogWindowOf(message.hwnd) != dialog) return false;
-    DialogState* state = dialogOf(dialog);
-    if (!state) return false;
-    const UINT key = static_cast<UINT>(message.wParam);
-    if (state->dropped && comboBoxKey(state->dropped, key)) return true;
-    HWND focus = GetFocus();
-    if (focus && dialogWindowOf(focus) == dialog && focus != dialog) {
-        if (const ControlState* control = controlState(focus);
-            control && control->kind == ControlKind::ComboBox && comboBoxKey(focus, key))
-            return true;
-    }
-    switch (key) {
-    case VK_ESCAPE: pressButton(dialog, IDCANCEL, GetDlgItem(dialog, IDCANCEL)); return true;
-    case VK_RETURN: {
-        HWND button = defaultButton(dialog);
-        pressButton(dialog, button ? GetDlgCtrlID(button) : IDOK, button);
-        return true;
-    }
-    case VK_TAB: moveFocus(dialog, GetKeyState(VK_SHIFT) < 0); return true;
-    default: return false;
-    }
-}
-
 }  // namespace platform::user
 
 using namespace platform::user;
@@ -216,6 +152,7 @@ LRESULT WINAPI DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         return DefWindowProcA(dialog, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
+        if (DialogState* state = stateIn(dialog); state && state->font) DeleteObject(state->font);
         delete stateIn(dialog);
         storeState(dialog, nullptr);
         return DefWindowProcA(dialog, message, wParam, lParam);

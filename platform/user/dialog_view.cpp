@@ -1,4 +1,4 @@
-// How a dialog looks: the face, group boxes, labels, drop-down lists,
+// How a dialog looks: the face, group boxes, labels, icons, drop-down lists,
 // radio buttons, check boxes and push buttons drawn with Dear ImGui from the
 // layer's state (texts, checks, enable state, selection, focus, the open
 // list), in the colours of the system's classic light theme. Nothing here
@@ -10,6 +10,8 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace platform::user {
 
@@ -29,6 +31,10 @@ constexpr ImU32 kWindow = IM_COL32(255, 255, 255, 255);
 constexpr ImU32 kListBorder = IM_COL32(100, 100, 100, 255);
 constexpr ImU32 kMark = IM_COL32(33, 33, 33, 255);
 constexpr ImU32 kFocus = IM_COL32(60, 60, 60, 255);
+constexpr ImU32 kStopRed = IM_COL32(224, 32, 36, 255);
+constexpr ImU32 kInfoBlue = IM_COL32(24, 104, 204, 255);
+constexpr ImU32 kWarningYellow = IM_COL32(252, 196, 24, 255);
+constexpr ImU32 kWarningEdge = IM_COL32(176, 128, 0, 255);
 
 ImVec2 at(float x, float y)
 {
@@ -44,6 +50,19 @@ struct Pen {
     void text(float x, float y, ImU32 color, const std::string& value) const
     {
         list->AddText(font, size, at(x, y), color, value.c_str());
+    }
+    // A control's text with its mnemonic letter underlined, as Windows shows
+    // it with keyboard cues on (the underline is always drawn here).
+    void label(float x, float y, ImU32 color, const ItemText& value) const
+    {
+        text(x, y, color, value.label);
+        if (value.mnemonic < 0) return;
+        const std::string before = value.label.substr(0, size_t(value.mnemonic));
+        const float left = x + width(before);
+        const float right = x + width(value.label.substr(0, size_t(value.mnemonic) + 1));
+        // One whole pixel row below the baseline, so that it is as dark as the text.
+        const float row = std::floor(y + font->Ascent * size / font->FontSize) + 1.0f;
+        list->AddRectFilled(at(std::floor(left), row), at(std::floor(right), row + 1.0f), color);
     }
     void box(const RECT& r, ImU32 fill, ImU32 border) const
     {
@@ -65,11 +84,16 @@ struct Pen {
     }
 };
 
-std::string label(HWND control)
+std::string windowText(HWND control)
 {
-    char text[512] = {};
+    char text[2048] = {};
     GetWindowTextA(control, text, sizeof text);
-    return splitItemText(text).label;
+    return text;
+}
+
+ItemText label(HWND control)
+{
+    return splitItemText(windowText(control));
 }
 
 float middle(const RECT& r, float size)
@@ -77,18 +101,18 @@ float middle(const RECT& r, float size)
     return float(r.top) + (float(r.bottom - r.top) - size) * 0.5f;
 }
 
-void drawGroupBox(const Pen& pen, const RECT& r, const std::string& text, bool enabled)
+void drawGroupBox(const Pen& pen, const RECT& r, const ItemText& text, bool enabled)
 {
     const float lineY = float(r.top) + pen.size * 0.5f;
     pen.list->AddRect(at(float(r.left), lineY), at(float(r.right), float(r.bottom)), kGroupLine);
-    if (text.empty()) return;
+    if (text.label.empty()) return;
     const float x = float(r.left) + 8.0f;
-    pen.list->AddRectFilled(at(x - 2.0f, float(r.top)), at(x + pen.width(text) + 2.0f, float(r.top) + pen.size),
-                            kFace);
-    pen.text(x, float(r.top), enabled ? kText : kGrayText, text);
+    pen.list->AddRectFilled(at(x - 2.0f, float(r.top)),
+                            at(x + pen.width(text.label) + 2.0f, float(r.top) + pen.size), kFace);
+    pen.label(x, float(r.top), enabled ? kText : kGrayText, text);
 }
 
-void drawButton(const Pen& pen, const RECT& r, const std::string& text, const ControlState& state, bool enabled,
+void drawButton(const Pen& pen, const RECT& r, const ItemText& text, const ControlState& state, bool enabled,
                 bool focused, bool isDefault)
 {
     const ImU32 fill = !enabled ? kDisabledFace : state.pressed ? kButtonPressed : kButtonFace;
@@ -97,12 +121,12 @@ void drawButton(const Pen& pen, const RECT& r, const std::string& text, const Co
         const RECT inner{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
         pen.list->AddRect(at(float(inner.left), float(inner.top)), at(float(inner.right), float(inner.bottom)), kAccent);
     }
-    const float x = float(r.left + r.right) * 0.5f - pen.width(text) * 0.5f;
-    pen.text(x, middle(r, pen.size), enabled ? kText : kGrayText, text);
+    const float x = float(r.left + r.right) * 0.5f - pen.width(text.label) * 0.5f;
+    pen.label(x, middle(r, pen.size), enabled ? kText : kGrayText, text);
     if (focused) pen.focus(r);
 }
 
-void drawMarkButton(const Pen& pen, const RECT& r, const std::string& text, const ControlState& state, bool enabled,
+void drawMarkButton(const Pen& pen, const RECT& r, const ItemText& text, const ControlState& state, bool enabled,
                     bool focused)
 {
     const float side = 13.0f;
@@ -124,9 +148,9 @@ void drawMarkButton(const Pen& pen, const RECT& r, const std::string& text, cons
         }
     }
     const float x = left + side + 4.0f;
-    pen.text(x, middle(r, pen.size), enabled ? kText : kGrayText, text);
+    pen.label(x, middle(r, pen.size), enabled ? kText : kGrayText, text);
     if (focused) {
-        const RECT around{LONG(x) - 1, LONG(middle(r, pen.size)) - 1, LONG(x + pen.width(text)) + 2,
+        const RECT around{LONG(x) - 1, LONG(middle(r, pen.size)) - 1, LONG(x + pen.width(text.label)) + 2,
                           LONG(middle(r, pen.size) + pen.size) + 1};
         pen.focus(RECT{around.left - 3, around.top - 3, around.right + 3, around.bottom + 3});
     }
@@ -172,6 +196,62 @@ void drawDropDown(const Pen& pen, HWND combo, const ControlState& state)
     pen.list->PopClipRect();
 }
 
+
+// The system icons message boxes show, drawn as shapes: a red disc with a
+// white cross (stop), a blue disc with a white "?" (question), a yellow
+// triangle with a black "!" (exclamation), a blue disc with a white "i"
+// (information). `r` is the 32 x 32 icon cell.
+void drawIcon(const Pen& pen, const RECT& r, int icon)
+{
+    const float x = float(r.left);
+    const float y = float(r.top);
+    const ImVec2 centre(x + 16.0f, y + 16.0f);
+    switch (icon) {
+    case 32513:
+        pen.list->AddCircleFilled(centre, 15.0f, kStopRed, 48);
+        pen.list->AddLine(at(x + 10.5f, y + 10.5f), at(x + 21.5f, y + 21.5f), kWindow, 3.0f);
+        pen.list->AddLine(at(x + 21.5f, y + 10.5f), at(x + 10.5f, y + 21.5f), kWindow, 3.0f);
+        break;
+    case 32514: {
+        pen.list->AddCircleFilled(centre, 15.0f, kInfoBlue, 48);
+        const float size = 24.0f;
+        const float width = pen.font->CalcTextSizeA(size, 1.0e9f, 0.0f, "?").x;
+        pen.list->AddText(pen.font, size, at(centre.x - width * 0.5f, centre.y - size * 0.5f), kWindow, "?");
+        pen.list->AddText(pen.font, size, at(centre.x - width * 0.5f + 0.8f, centre.y - size * 0.5f), kWindow, "?");
+        break;
+    }
+    case 32515:
+        pen.list->AddTriangleFilled(at(x + 16.0f, y + 2.0f), at(x + 31.0f, y + 29.0f), at(x + 1.0f, y + 29.0f),
+                                    kWarningYellow);
+        pen.list->AddTriangle(at(x + 16.0f, y + 2.0f), at(x + 31.0f, y + 29.0f), at(x + 1.0f, y + 29.0f),
+                              kWarningEdge, 1.0f);
+        pen.list->AddRectFilled(at(x + 14.5f, y + 10.0f), at(x + 17.5f, y + 21.0f), kText);
+        pen.list->AddCircleFilled(at(x + 16.0f, y + 25.0f), 1.8f, kText, 12);
+        break;
+    case 32516:
+        pen.list->AddCircleFilled(centre, 15.0f, kInfoBlue, 48);
+        pen.list->AddCircleFilled(at(x + 16.0f, y + 9.5f), 2.2f, kWindow, 12);
+        pen.list->AddRectFilled(at(x + 14.5f, y + 13.5f), at(x + 17.5f, y + 24.5f), kWindow);
+        break;
+    default: break;
+    }
+}
+
+// A label (its mnemonic underlined), raw text (SS_NOPREFIX, line feeds
+// breaking lines) or a system icon named "#<ordinal>" (SS_ICON).
+void drawStatic(const Pen& pen, HWND control, const RECT& r, DWORD style, bool enabled)
+{
+    const ImU32 color = enabled ? kText : kGrayText;
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+        const std::string name = windowText(control);
+        if (name.size() > 1 && name[0] == '#') drawIcon(pen, r, std::atoi(name.c_str() + 1));
+    } else if (style & SS_NOPREFIX) {
+        pen.text(float(r.left), float(r.top), color, windowText(control));
+    } else {
+        pen.label(float(r.left), float(r.top), color, label(control));
+    }
+}
+
 }  // namespace
 
 void paintDialog(HWND dialog, ImDrawList* list, ImFont* font)
@@ -195,7 +275,7 @@ void paintDialog(HWND dialog, ImDrawList* list, ImFont* font)
         const bool enabled = !(child->style & WS_DISABLED);
         const bool focused = control == focus;
         switch (state->kind) {
-        case ControlKind::Static: pen.text(float(r.left), float(r.top), enabled ? kText : kGrayText, label(control)); break;
+        case ControlKind::Static: drawStatic(pen, control, r, child->style, enabled); break;
         case ControlKind::GroupBox: drawGroupBox(pen, r, label(control), enabled); break;
         case ControlKind::PushButton:
         case ControlKind::DefPushButton: {

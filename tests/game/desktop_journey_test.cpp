@@ -169,6 +169,32 @@ protected:
         j.shot("closed");
     }
 
+    // The dialog from the keyboard alone: Tab to the mode buttons, Down to
+    // Fullscreen and Space, Tab to the resolution list, Home for its first
+    // mode, Enter for the default button OK.
+    void keyboardOnlyToTheFirstMode(Journey& j)
+    {
+        ASSERT_NE(j.start(), 0u);
+        j.keys("F2");
+        const unsigned long dialog = j.waitForWindowTitled("Direct3D Settings", 30);
+        ASSERT_NE(dialog, 0u) << "F2 shows no settings dialog";
+        shell("xdotool windowfocus --sync " + std::to_string(dialog) + " 2>/dev/null; xdotool key --delay 150 Tab Tab "
+              "Down space Tab Tab Home");
+        j.shot("keyboard_dialog");
+        shell("xdotool key Return");
+        const ScreenMode first = offeredScreenSizes().front();
+        EXPECT_TRUE(waitUntil(60, [&] {
+            const Geometry g = j.clientGeometry();
+            return currentScreenMode() == first && g.width == first.width && g.height == first.height &&
+                   j.sceneFillsClient();
+        })) << "the keys did not reach full screen at " << first.width << " x " << first.height << " (screen mode "
+            << currentScreenMode().width << " x " << currentScreenMode().height << ")";
+        j.shot("keyboard_fullscreen");
+        j.keys("Escape");
+        EXPECT_EQ(j.program().waitForExit(30), 0);
+        EXPECT_TRUE(waitUntil(10, [] { return currentScreenMode() == Desktop; }));
+    }
+
     // Full screen at 800 x 600, then ended by `end`; the desktop mode must be back.
     void endWhileFullScreen(Journey& j, const std::function<void()>& end, int expectedExit)
     {
@@ -201,6 +227,19 @@ TEST_F(DesktopJourney, TheLinuxBuildGivesTheDesktopModeBackOnSigterm)
 {
     Journey j("linux_sigterm", Q31_TEST_OUTPUT_DIR, linuxBuild());
     endWhileFullScreen(j, [&] { j.program().signal(SIGTERM); }, 0);
+}
+
+TEST_F(DesktopJourney, TheLinuxBuildReachesFullScreenFromTheKeyboardAlone)
+{
+    Journey j("linux_keyboard", Q31_TEST_OUTPUT_DIR, linuxBuild());
+    keyboardOnlyToTheFirstMode(j);
+}
+
+TEST_F(DesktopJourney, TheWindowsBuildUnderWineReachesFullScreenFromTheKeyboardAlone)
+{
+    if (!haveWindowsBuild()) GTEST_SKIP() << "no Windows build at " << Q31_WINDOWS_GAME_EXE;
+    Journey j("wine_keyboard", Q31_TEST_OUTPUT_DIR, windowsBuild("keyboard"));
+    keyboardOnlyToTheFirstMode(j);
 }
 
 TEST_F(DesktopJourney, TheWindowsBuildUnderWineThroughTheSameJourney)

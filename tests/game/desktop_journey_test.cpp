@@ -31,7 +31,7 @@ ProgramLaunch linuxBuild()
 
 bool haveWindowsBuild()
 {
-    return access(Q31_WINDOWS_GAME_EXE, X_OK) == 0;
+    return Q31_WINDOWS_GAME_EXE[0] != '\0' && access(Q31_WINDOWS_GAME_EXE, X_OK) == 0;
 }
 
 // A prefix per journey: a Wine server keeps the display it started on, and

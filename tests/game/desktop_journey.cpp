@@ -149,6 +149,12 @@ std::string Journey::windowState()
     return shell("xprop -id " + std::to_string(window_) + " _NET_WM_STATE 2>/dev/null");
 }
 
+int Journey::titleBarHeight()
+{
+    const std::vector<int> extents = cardinals(window_, "_NET_FRAME_EXTENTS");
+    return extents.size() == 4 ? extents[2] : 0;
+}
+
 bool Journey::viewable()
 {
     return shell("xwininfo -id " + std::to_string(window_) + " 2>/dev/null").find("IsViewable") != std::string::npos;

@@ -61,6 +61,8 @@ public:
     bool fullScreen() { return windowState().find("_NET_WM_STATE_FULLSCREEN") != std::string::npos; }
     bool maximized() { return windowState().find("_NET_WM_STATE_MAXIMIZED_VERT") != std::string::npos; }
     bool viewable();
+    // The height of the title bar the window manager gives the window; 0 for none.
+    int titleBarHeight();
     // Top-level windows other than the main one titled `title` (message boxes).
     std::vector<unsigned long> otherWindowsTitled(const std::string& title);
     // The first viewable window titled exactly `title`, waiting up to `seconds`.

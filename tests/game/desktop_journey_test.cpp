@@ -97,9 +97,10 @@ protected:
     {
         const bool windowed = waitUntil(60, [&] {
             return !j.fullScreen() && currentScreenMode() == Desktop && j.clientGeometry().width == 500 &&
-                   j.sceneFillsClient();
+                   j.titleBarHeight() > 0 && j.sceneFillsClient();
         });
-        EXPECT_TRUE(windowed) << how << ": no 500-wide window at the desktop mode (state [" << j.windowState()
+        EXPECT_TRUE(windowed) << how << ": no 500-wide framed window at the desktop mode (title bar "
+                              << j.titleBarHeight() << ", state [" << j.windowState()
                               << "], width " << j.clientGeometry().width << ", mode " << currentScreenMode().width
                               << ")";
     }

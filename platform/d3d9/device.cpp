@@ -43,6 +43,11 @@ Device::~Device()
     releaseBindings(&state_);
     if (backBuffer_) backBuffer_->bindRelease();
     if (current) {
+        // The context is the window's and outlives this device: a name left
+        // bound there would be restored by the compositor after it is gone.
+        glUseProgram(0);
+        glBindVertexArray(0);
+        for (GLuint unit = 0; unit < kMaxTextureStages; ++unit) glBindSampler(unit, 0);
         programs_.clear();
         destroyBackBuffer();
         glDeleteVertexArrays(1, &vao_);
@@ -52,7 +57,7 @@ Device::~Device()
     }
     if (cursor_) SDL_FreeCursor(cursor_);
     if (fullScreen_)
-        if (SDL_Window* window = platform::sdlWindowOf(deviceWindow())) SDL_SetWindowFullscreen(window, 0);
+        platform::leaveFullScreen(deviceWindow());
     host_.reset();
     d3d_->Release();
 }

@@ -82,4 +82,11 @@ bool depthFormatRenderable(D3DFORMAT format)
     return false;
 }
 
+void discardPendingGlErrors()
+{
+    // Bounded: a lost context reports the same error for ever.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+}
+
 }  // namespace d3d9gl

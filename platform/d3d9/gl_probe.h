@@ -23,5 +23,9 @@ struct GlProbe {
 const GlProbe& glProbe();
 // True when a depth-stencil format can back a framebuffer here.
 bool depthFormatRenderable(D3DFORMAT format);
+// Drops GL errors still pending from earlier calls in the current context
+// (another device's, the compositor's), so that a check after a creation
+// sees only what that creation raised.
+void discardPendingGlErrors();
 
 }  // namespace d3d9gl

@@ -3,6 +3,7 @@
 #include "platform/d3d9/automation.h"
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/formats.h"
+#include "platform/d3d9/gl_probe.h"
 #include "platform/user/window_host.h"
 
 #include <SDL.h>
@@ -46,7 +47,7 @@ void Device::applyPresentMode()
             platform::coverDisplay(deviceWindow(),
                                    RECT{display.x, display.y, display.x + display.w, display.y + display.h});
     } else if (window && fullScreen_) {
-        SDL_SetWindowFullscreen(window, 0);
+        platform::leaveFullScreen(deviceWindow());
         fullScreen_ = false;
     }
     host_->setSwapInterval(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
@@ -82,6 +83,7 @@ void Device::beginFrame()
 bool Device::readBackBuffer(std::vector<uint8_t>* rgba)
 {
     if (!makeCurrent()) return false;
+    discardPendingGlErrors();
     const GLsizei width = GLsizei(parameters_.BackBufferWidth), height = GLsizei(parameters_.BackBufferHeight);
     if (direct_) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);

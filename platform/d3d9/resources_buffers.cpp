@@ -2,6 +2,7 @@
 
 #include "platform/d3d9/automation.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/gl_probe.h"
 
 #include <algorithm>
 #include <new>
@@ -21,6 +22,7 @@ BufferStorage::~BufferStorage()
 bool BufferStorage::create()
 {
     if (pool_ == D3DPOOL_SYSTEMMEM || pool_ == D3DPOOL_SCRATCH) return true;
+    discardPendingGlErrors();
     glGenBuffers(1, &buffer_);
     if (!buffer_) return false;
     // Element buffers bind through the VAO; use the copy target to fill them.

@@ -84,6 +84,7 @@ Texture::~Texture()
 bool Texture::create()
 {
     if (pool_ == D3DPOOL_SYSTEMMEM || pool_ == D3DPOOL_SCRATCH) return true;
+    discardPendingGlErrors();
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

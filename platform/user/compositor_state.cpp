@@ -70,12 +70,15 @@ void SavedState::restoreGl()
     glPixelStorei(GL_PACK_ROW_LENGTH, packRowLength_);
     glViewport(viewport_[0], viewport_[1], viewport_[2], viewport_[3]);
     glScissor(scissorBox_[0], scissorBox_[1], scissorBox_[2], scissorBox_[3]);
-    glBindVertexArray(static_cast<GLuint>(vertexArray_));
+    // A name deleted while the state was saved (its device went) is not
+    // brought back: binding it would leave an error for the caller's next check.
+    if (vertexArray_ == 0 || glIsVertexArray(static_cast<GLuint>(vertexArray_)))
+        glBindVertexArray(static_cast<GLuint>(vertexArray_));
     glActiveTexture(GL_TEXTURE0);
-    glBindSampler(0, static_cast<GLuint>(sampler_));
+    if (sampler_ == 0 || glIsSampler(static_cast<GLuint>(sampler_))) glBindSampler(0, static_cast<GLuint>(sampler_));
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_));
     glActiveTexture(static_cast<GLenum>(activeTexture_));
-    glUseProgram(static_cast<GLuint>(program_));
+    if (program_ == 0 || glIsProgram(static_cast<GLuint>(program_))) glUseProgram(static_cast<GLuint>(program_));
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer_));
     glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer_));
 }

@@ -4,6 +4,7 @@
 // the Alt and F10 keys that open the menu bar, and the window text.
 #include "platform/gdi/gdi_objects.h"
 #include "platform/user/compositor.h"
+#include "platform/user/input_state.h"
 #include "platform/user/menu_loop.h"
 #include "platform/user/user_state.h"
 #include "platform/user/window_internal.h"
@@ -186,7 +187,8 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wPara
         return 0;
     case WM_SYSKEYUP:
     case WM_KEYUP: {
-        const bool open = (wParam == VK_MENU && menuKeys().altAlone) || (wParam == VK_F10 && menuKeys().f10);
+        const bool open = (wParam == VK_MENU && menuKeys().altAlone && !inputSinceAltPress()) ||
+                          (wParam == VK_F10 && menuKeys().f10);
         menuKeys().altAlone = menuKeys().f10 = false;
         if (open) SendMessageA(handle, WM_SYSCOMMAND, SC_KEYMENU, 0);
         return 0;

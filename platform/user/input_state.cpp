@@ -104,6 +104,8 @@ struct InputState {
     POINT cursor{0, 0};
     bool cursorKnown = false;
     WPARAM buttons = 0;
+    // Another key or a mouse button went down after the last Alt press.
+    bool inputSinceAlt = false;
 };
 
 InputState& input()
@@ -195,19 +197,34 @@ void noteRetrievedInput(const MSG& message)
     case WM_SYSKEYUP: {
         const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
         const UINT key = static_cast<UINT>(message.wParam);
+        if (down) input().inputSinceAlt = key != VK_MENU;
         setKey(key, down);
         if (UINT sided = sidedModifier(key, message.lParam)) setKey(sided, down);
         break;
     }
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: setKey(VK_LBUTTON, true); break;
+    case WM_LBUTTONDBLCLK:
+        input().inputSinceAlt = true;
+        setKey(VK_LBUTTON, true);
+        break;
     case WM_LBUTTONUP: setKey(VK_LBUTTON, false); break;
-    case WM_RBUTTONDOWN: setKey(VK_RBUTTON, true); break;
+    case WM_RBUTTONDOWN:
+        input().inputSinceAlt = true;
+        setKey(VK_RBUTTON, true);
+        break;
     case WM_RBUTTONUP: setKey(VK_RBUTTON, false); break;
-    case WM_MBUTTONDOWN: setKey(VK_MBUTTON, true); break;
+    case WM_MBUTTONDOWN:
+        input().inputSinceAlt = true;
+        setKey(VK_MBUTTON, true);
+        break;
     case WM_MBUTTONUP: setKey(VK_MBUTTON, false); break;
     default: break;
     }
+}
+
+bool inputSinceAltPress()
+{
+    return input().inputSinceAlt;
 }
 
 bool keyDown(UINT virtualKey)

@@ -22,6 +22,10 @@ bool sdlKeyFromVirtualKey(UINT virtualKey, int* scancode, int32_t* keycode);
 // Updates the key state table for an input message the program retrieved.
 void noteRetrievedInput(const MSG& message);
 bool keyDown(UINT virtualKey);
+// True when another key or a mouse button went down after the last Alt press
+// taken from the queue, whether or not its message reached a window (an
+// accelerator such as Alt+Enter consumes it): releasing Alt then opens no menu.
+bool inputSinceAltPress();
 
 // The character TranslateMessage makes of a key (0 for none), from the
 // shift, control and caps-lock state in the key state table.

@@ -264,7 +264,17 @@ void handleEvent(const SDL_Event& event)
         endAllSizeMoves();
         keyEvent(event.key);
         break;
-    default: break;  // SDL_QUIT among them: closing goes through WM_CLOSE per window
+    case SDL_QUIT:
+        // SIGTERM or SIGINT: what Windows does for a task ended politely or a
+        // session ending, WM_CLOSE to each of the program's main windows.
+        for (HWND handle : allWindows()) {
+            const Window* window = findWindow(handle);
+            if (window && window->topLevel() && !window->messageOnly && !window->parent &&
+                IsWindowVisible(handle))
+                PostMessageA(handle, WM_CLOSE, 0, 0);
+        }
+        break;
+    default: break;
     }
 }
 

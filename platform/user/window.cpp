@@ -43,6 +43,15 @@ void applyDecorations(Window& window)
     SDL_SetWindowResizable(window.sdl, (window.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
 }
 
+}  // namespace
+
+void applyStyleToFrame(HWND handle)
+{
+    if (Window* window = findWindow(handle)) applyDecorations(*window);
+}
+
+namespace {
+
 // The class icon as the SDL window's icon.
 void applyIcon(Window& window)
 {

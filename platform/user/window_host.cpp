@@ -6,6 +6,8 @@
 #include "platform/user/user_state.h"
 #include "platform/user/window_internal.h"
 
+#include <SDL.h>
+
 namespace platform {
 
 namespace {
@@ -71,6 +73,14 @@ void presentDirectFrame(HWND window)
 void coverDisplay(HWND window, const RECT& bounds)
 {
     if (hostWindow(window)) user::moveWindow(window, bounds, SWP_NOZORDER | SWP_NOACTIVATE, true);
+}
+
+void leaveFullScreen(HWND window)
+{
+    user::Window* record = hostWindow(window);
+    if (!record) return;
+    SDL_SetWindowFullscreen(record->sdl, 0);
+    user::applyStyleToFrame(window);
 }
 
 bool lockClientPixels(HWND window, ClientPixels* out)

@@ -51,6 +51,10 @@ void presentDirectFrame(HWND window);
 // the X window's own events catch up later and then change nothing.
 void coverDisplay(HWND window, const RECT& bounds);
 
+// Direct3D's return to windowed use: the window leaves full screen and gets
+// back the frame its style asks for.
+void leaveFullScreen(HWND window);
+
 // GDI's view of a window's client area: 32-bit pixels, 0x00RRGGBB, top-down,
 // `width` x `height` of the current client size; valid until unlockClientPixels.
 struct ClientPixels {

@@ -33,6 +33,11 @@ void frameChanged(HWND window, SIZE clientBefore, POINT originBefore);
 bool moveWindow(HWND window, const RECT& rect, UINT flags, bool fromSystem, const SIZE* clientBefore = nullptr,
                 const POINT* originBefore = nullptr);
 
+// The window manager's frame (title bar, border, resizing) as the style asks.
+// SDL ignores a change of frame while its window is full screen, so leaving
+// full screen applies the style again.
+void applyStyleToFrame(HWND window);
+
 // WM_SIZE and WM_MOVE as DefWindowProc sends them for WM_WINDOWPOSCHANGED.
 void sendSizeMessage(HWND window);
 void sendMoveMessage(HWND window);

@@ -214,6 +214,11 @@ ChildProgram::~ChildProgram()
     }
 }
 
+void ChildProgram::signal(int signal)
+{
+    if (pid_ > 0 && !reaped_) kill(pid_, signal);
+}
+
 int ChildProgram::waitForExit(double seconds)
 {
     if (pid_ <= 0) return -1;

@@ -71,6 +71,8 @@ public:
     ChildProgram& operator=(const ChildProgram&) = delete;
 
     bool started() const { return pid_ > 0; }
+    // Sends `signal` to the program while it runs.
+    void signal(int signal);
     // Its exit status once it ended within `seconds`; -1 if it is still
     // running then (it is killed on destruction), -2 if it died of a signal.
     int waitForExit(double seconds);

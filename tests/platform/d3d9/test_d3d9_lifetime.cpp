@@ -230,6 +230,27 @@ TEST_F(D3d9Lifetime, PresentShowsTheFrameAndDynamicBuffersDiscard)
     vb->Release();
 }
 
+// A settings change releases the device and makes another on the same window;
+// what the first left behind must not fail the second's first resources.
+TEST_F(D3d9Lifetime, ADeviceMadeAfterOneThatDrewCreatesItsResources)
+{
+    const RhwColorVertex v[3] = {{0, 0, 0.5f, 1, 0xffff0000}, {64, 0, 0.5f, 1, 0xffff0000}, {0, 64, 0.5f, 1, 0xffff0000}};
+    drawRhw(D3DPT_TRIANGLELIST, 1, v, sizeof(RhwColorVertex), kRhwColorFvf);
+    ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    ASSERT_EQ(device->Release(), 0u);
+    device = nullptr;
+    ASSERT_EQ(createDevice(D3DDEVTYPE_HAL, windowedParameters()), D3D_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.f, 0), D3D_OK);
+    ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(256, 256, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    if (texture) texture->Release();
+    IDirect3DVertexBuffer9* vb = nullptr;
+    EXPECT_EQ(device->CreateVertexBuffer(9600, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vb, nullptr),
+              D3D_OK);
+    if (vb) vb->Release();
+}
+
 TEST_F(D3d9Lifetime, FullScreenThroughResetAndBack)
 {
     D3DDISPLAYMODE desktop;

@@ -7,6 +7,8 @@
 
 #include "tests/platform/user/linux_support.h"
 
+#include <X11/Xlib.h>
+
 namespace {
 
 using usertest::Received;
@@ -154,8 +156,14 @@ TEST_F(UserLinuxInput, TheProgramsAcceleratorsTurnKeyPressesIntoCommands)
     ASSERT_TRUE(q31automation::pressKey(window, VK_F2));
     ASSERT_TRUE(q31automation::pressKey(window, 'X', FALT));
     ASSERT_TRUE(q31automation::pressKey(window, 'X'));  // plain X is no accelerator
+    // Alt+Enter again, Alt let go before Enter, as hands often do.
+    ASSERT_TRUE(q31automation::keyEvent(window, VK_MENU, true));
+    ASSERT_TRUE(q31automation::keyEvent(window, VK_RETURN, true));
+    ASSERT_TRUE(q31automation::keyEvent(window, VK_MENU, false));
+    ASSERT_TRUE(q31automation::keyEvent(window, VK_RETURN, false));
+    ASSERT_TRUE(q31automation::pressKey(window, 'Y'));
     // The framework's loop: accelerators first, then translation and dispatch.
-    for (int pass = 0; pass < 1000 && windows.count(WM_CHAR) == 0; ++pass) {
+    for (int pass = 0; pass < 1000 && windows.count(WM_CHAR) < 2; ++pass) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (TranslateAcceleratorA(window, table, &msg)) continue;
@@ -165,13 +173,16 @@ TEST_F(UserLinuxInput, TheProgramsAcceleratorsTurnKeyPressesIntoCommands)
         SDL_Delay(2);
     }
     const auto commands = windows.only(WM_COMMAND);
-    ASSERT_EQ(commands.size(), 4u);
+    ASSERT_EQ(commands.size(), 5u);
     EXPECT_EQ(commands[0].wParam, MAKEWPARAM(40006, 1));
     EXPECT_EQ(commands[1].wParam, MAKEWPARAM(40003, 1));
     EXPECT_EQ(commands[2].wParam, MAKEWPARAM(40002, 1));
     EXPECT_EQ(commands[3].wParam, MAKEWPARAM(40006, 1));
+    EXPECT_EQ(commands[4].wParam, MAKEWPARAM(40003, 1));
     EXPECT_EQ(windows.only(WM_CHAR)[0].wParam, static_cast<WPARAM>('x'));
     EXPECT_EQ(windows.count(WM_SYSCHAR), 0u);  // Alt+Enter and Alt+X were taken whole
+    // Alt was not pressed alone: its release opens no menu bar.
+    EXPECT_EQ(windows.count(WM_SYSCOMMAND), 0u);
     EXPECT_TRUE(DestroyAcceleratorTable(table));
 }
 
@@ -251,6 +262,28 @@ TEST(UserLinuxSeam, IsOffUnlessATestSwitchesItOn)
     std::vector<uint32_t> pixels;
     int width = 0, height = 0;
     EXPECT_FALSE(q31automation::readFrame(window, &pixels, &width, &height));
+}
+
+// A request about a window the X server no longer has (a dialog just closed)
+// is answered with an error; Xlib's own handler would end the program there.
+TEST_F(UserLinuxInput, AnXErrorAboutAGoneWindowDoesNotEndTheProgram)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(platform::sdlWindowOf(window), &info));
+    ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+    Display* display = info.info.x11.display;
+    const Window gone = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 8, 8, 0, 0, 0);
+    XDestroyWindow(display, gone);
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = gone;
+    event.xclient.format = 32;
+    XSendEvent(display, gone, False, NoEventMask, &event);
+    XSync(display, False);
+    // Still here, and the window still works.
+    ASSERT_TRUE(q31automation::click(window, 10, 20));
+    EXPECT_TRUE(usertest::pumpUntil([&] { return windows.count(WM_LBUTTONUP) == 1; }));
 }
 
 }  // namespace

@@ -1,0 +1,282 @@
+#include "tests/support/desktop_environment.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::string displayName;
+std::string failure;
+std::string folder;      // the bed's own temporary folder: config, logs, sockets
+std::string waylandName;  // the Wayland socket, for the screenshot client
+
+// Modes a player's monitor offers; the dummy driver adds its own default
+// list around them, as a real monitor's EDID would.
+const char* const kXorgConfig = R"(Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoAddGPU" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+    Modeline "1920x1080" 148.50 1920 2008 2052 2200 1080 1084 1089 1125 +hsync +vsync
+    Modeline "1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync
+    Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+    Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628 +hsync +vsync
+    Modeline "640x480" 25.18 640 656 752 800 480 490 492 525 -hsync -vsync
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 1920 1080
+        Modes "1920x1080" "1280x1024" "1024x768" "800x600" "640x480"
+    EndSubSection
+EndSection
+)";
+
+std::string run(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return output;
+    char buffer[1024];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+    pclose(pipe);
+    return output;
+}
+
+bool waitUntil(double seconds, bool (*ready)())
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (ready()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return ready();
+}
+
+// A child in a process group of its own, with its output in `log`.
+pid_t spawn(const std::vector<std::string>& argv, const std::string& log)
+{
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) {
+        dup2(out, 1);
+        dup2(out, 2);
+    }
+    const int in = open("/dev/null", O_RDONLY);
+    if (in >= 0) dup2(in, 0);
+    setpgid(0, 0);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+void stop(pid_t& pid)
+{
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            pid = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
+bool windowManagerRunning()
+{
+    return run("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos;
+}
+
+bool xServerAnswers()
+{
+    return run("xdpyinfo 2>/dev/null | head -1").find("name of display") != std::string::npos;
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class DesktopEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        char name[] = "/tmp/q31-desktop-XXXXXX";
+        if (!mkdtemp(name)) {
+            failure = "no temporary folder for the desktop";
+            return;
+        }
+        folder = name;
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+#ifdef Q31_DESKTOP_WAYLAND
+        startWeston();
+#else
+        startXorg();
+#endif
+        if (!failure.empty()) displayName.clear();
+    }
+
+    void TearDown() override
+    {
+        stop(windowManager_);
+        stop(server_);
+        if (!folder.empty() && failure.empty()) run("rm -rf '" + folder + "'");
+    }
+
+private:
+    void startXorg()
+    {
+        const std::string config = folder + "/xorg.conf";
+        std::ofstream(config) << kXorgConfig;
+        // An empty configuration folder: nothing of the system's own applies.
+        mkdir((folder + "/xorg.conf.d").c_str(), 0755);
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        const std::string log = folder + "/Xorg.log";
+        server_ = fork();
+        if (server_ == 0) {
+            close(fds[0]);
+            const int out = open((folder + "/Xorg.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out >= 0) {
+                dup2(out, 1);
+                dup2(out, 2);
+            }
+            setpgid(0, 0);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xorg", "Xorg", "-config", config.c_str(), "-configdir", (folder + "/xorg.conf.d").c_str(),
+                   "-noreset", "-nolisten", "tcp", "-novtswitch", "-logfile", log.c_str(), "-displayfd", fd.c_str(),
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        if (server_ < 0) {
+            close(fds[0]);
+            failure = "could not fork for Xorg";
+            return;
+        }
+        char buffer[32] = {};
+        size_t used = 0;
+        while (used < sizeof buffer - 1) {
+            const ssize_t n = read(fds[0], buffer + used, sizeof buffer - 1 - used);
+            if (n <= 0) break;
+            used += size_t(n);
+            if (buffer[used - 1] == '\n') break;
+        }
+        close(fds[0]);
+        if (used == 0) {
+            failure = "Xorg with the dummy driver did not start (it needs root, or Xorg.wrap allowing it); see " + log +
+                      " and " + folder + "/Xorg.out";
+            return;
+        }
+        displayName = ":" + std::to_string(std::atoi(buffer));
+        setenv("DISPLAY", displayName.c_str(), 1);
+        windowManager_ = spawn({"openbox", "--sm-disable"}, folder + "/openbox.log");
+        if (!waitUntil(20, windowManagerRunning)) failure = "openbox did not take the display; see " + folder + "/openbox.log";
+    }
+
+    void startWeston()
+    {
+        // weston wants its runtime folder private.
+        chmod(folder.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+        waylandName = "q31-" + folder.substr(folder.rfind('-') + 1);
+        const std::string log = folder + "/weston.log";
+        server_ = spawn({"weston", "--backend=headless-backend.so", "--use-gl", "--xwayland", "--debug",
+                         "--socket=" + waylandName, "--width=1280", "--height=1024", "--idle-time=0", "--log=" + log},
+                        folder + "/weston.out");
+        // weston names the X display it listens on once Xwayland can be started.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        const std::string marker = "xserver listening on display ";
+        while (std::chrono::steady_clock::now() < end && displayName.empty()) {
+            const std::string text = fileText(log);
+            const size_t at = text.find(marker);
+            if (at != std::string::npos) displayName = text.substr(at + marker.size(), text.find('\n', at) - at - marker.size());
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        if (displayName.empty()) {
+            failure = "weston with Xwayland did not start; see " + log;
+            return;
+        }
+        setenv("DISPLAY", displayName.c_str(), 1);
+        setenv("WAYLAND_DISPLAY", waylandName.c_str(), 1);
+        // Xwayland starts on the first connection.
+        if (!waitUntil(30, xServerAnswers)) failure = "Xwayland did not answer on " + displayName + "; see " + log;
+    }
+
+    pid_t server_ = -1;
+    pid_t windowManager_ = -1;
+};
+
+[[maybe_unused]] const auto* registered = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
+
+}  // namespace
+
+namespace testsupport {
+
+const char* desktopDisplay() { return displayName.c_str(); }
+const std::string& desktopFailure() { return failure; }
+
+bool desktopIsWayland()
+{
+#ifdef Q31_DESKTOP_WAYLAND
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool saveDesktopScreenshot(const std::string& path)
+{
+    std::remove(path.c_str());
+    if (!desktopIsWayland()) {
+        run("import -window root '" + path + "' 2>/dev/null");
+    } else {
+        // weston's screenshooter writes into the current folder under a name of its own.
+        const std::string shots = folder + "/shots";
+        run("rm -rf '" + shots + "'; mkdir -p '" + shots + "'; cd '" + shots + "' && timeout 20 weston-screenshooter 2>/dev/null; mv " +
+            shots + "/*.png '" + path + "' 2>/dev/null");
+    }
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && info.st_size > 0;
+}
+
+}  // namespace testsupport

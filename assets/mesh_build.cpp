@@ -3,25 +3,23 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFF;
 
-struct Placement {
-    uint32_t mesh;
-    D3DXMATRIX world;
-};
-
-// Depth first, parents before children: World = Local × World(parent).
-void placeMeshes(const XDocument& doc, uint32_t frame, const D3DXMATRIX& parent, unsigned depth,
-                 std::vector<Placement>* out) {
+// Every mesh occurrence in the frame tree, depth first, parents before
+// children, with its world transform: World = Local × World(parent).
+template <class Visit>
+void forEachPlacement(const XDocument& doc, uint32_t frame, const D3DXMATRIX& parent, unsigned depth, Visit& visit) {
     const XFrame& f = doc.frames[frame];
     D3DXMATRIX world = frame == 0 ? parent : f.local * parent;
-    for (uint32_t m : f.meshes) out->push_back({m, world});
+    for (uint32_t m : f.meshes) visit(doc.meshes[m], world);
     // The parser bounds the depth; the check keeps this safe on its own.
     if (depth > kMaxXNesting + 1) return;
-    for (uint32_t child : f.children) placeMeshes(doc, child, world, depth + 1, out);
+    for (uint32_t child : f.children) forEachPlacement(doc, child, world, depth + 1, visit);
 }
 
 struct Normal3 {
@@ -65,30 +63,71 @@ bool sameMaterial(const XMaterial& a, const XMaterial& b) {
     return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
 }
 
+size_t materialHash(const XMaterial& m) {
+    const std::string_view bytes(reinterpret_cast<const char*>(&m.material), sizeof(D3DMATERIAL9));
+    const size_t h = std::hash<std::string_view>{}(bytes);
+    return h ^ (std::hash<std::string>{}(m.textureFile) + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2));
+}
+
+// The distinct materials in order of first use, found again by hash:
+// numbering a million of them stays linear.
+class MaterialTable {
+public:
+    explicit MaterialTable(std::vector<XMaterial>* materials) : materials_(*materials) {}
+
+    uint32_t idOf(const XMaterial& material) {
+        if (hashes_.size() * 2 >= slots_.size()) grow();
+        const size_t hash = materialHash(material);
+        size_t slot = hash & (slots_.size() - 1);
+        for (; slots_[slot] != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
+            const uint32_t id = slots_[slot];
+            if (hashes_[id] == hash && sameMaterial(materials_[id], material)) return id;
+        }
+        const uint32_t id = static_cast<uint32_t>(materials_.size());
+        materials_.push_back(material);
+        hashes_.push_back(hash);
+        slots_[slot] = id;
+        return id;
+    }
+
+private:
+    void grow() {
+        slots_.assign(std::max<size_t>(16, slots_.size() * 2), kNone);
+        for (uint32_t id = 0; id < hashes_.size(); ++id) {
+            size_t slot = hashes_[id] & (slots_.size() - 1);
+            while (slots_[slot] != kNone) slot = (slot + 1) & (slots_.size() - 1);
+            slots_[slot] = id;
+        }
+    }
+
+    std::vector<XMaterial>& materials_;
+    std::vector<size_t> hashes_;   // per material, by id
+    std::vector<uint32_t> slots_;  // ids, kNone where empty; a power of two long
+};
+
 class Builder {
 public:
-    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out) {}
+    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out), materialTable_(&out->materials) {}
 
     HRESULT build() {
         D3DXMATRIX identity;
         D3DXMatrixTranslation(&identity, 0, 0, 0);
-        std::vector<Placement> placements;
-        placeMeshes(doc_, 0, identity, 0, &placements);
-
         uint64_t triangles = 0, vertices = 0;
         bool normals = false, texCoords = false;
-        for (const Placement& p : placements) {
-            const XMesh& m = doc_.meshes[p.mesh];
+        auto count = [&](const XMesh& m, const D3DXMATRIX&) {
             uint64_t meshTriangles = 0;
             for (uint32_t n : m.cornerCounts)
                 if (n >= 3) meshTriangles += n - 2;
-            if (meshTriangles == 0) continue;
+            if (meshTriangles == 0) return;
             triangles += meshTriangles;
             vertices += m.hasNormals ? m.corners.size() : m.vertexCount;
             normals |= m.hasNormals;
             texCoords |= m.hasTexCoords;
-            if (triangles > kMaxBuiltElements || vertices > kMaxBuiltElements) return D3DXFERR_BADARRAYSIZE;
-        }
+        };
+        forEachPlacement(doc_, 0, identity, 0, count);
+        // The parser refuses files past the limits; this keeps the builder
+        // safe on its own.
+        if (triangles > kMaxBuiltElements || vertices > kMaxBuiltElements) return D3DXFERR_BADARRAYSIZE;
         if (triangles == 0) return E_FAIL;
 
         out_.fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (texCoords ? D3DFVF_TEX1 : 0);
@@ -99,21 +138,15 @@ public:
         out_.indices.reserve(size_t(triangles) * 3);
         out_.attributes.reserve(size_t(triangles));
         materialIds_.assign(doc_.materials.size(), kNone);
-        for (const Placement& p : placements) addMesh(doc_.meshes[p.mesh], p.world);
+        auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
+        forEachPlacement(doc_, 0, identity, 0, add);
         out_.vertexCount = static_cast<DWORD>(out_.vertices.size() / out_.stride);
         return S_OK;
     }
 
 private:
-    uint32_t materialId(const XMaterial& material) {
-        for (size_t i = 0; i < out_.materials.size(); ++i)
-            if (sameMaterial(out_.materials[i], material)) return static_cast<uint32_t>(i);
-        out_.materials.push_back(material);
-        return static_cast<uint32_t>(out_.materials.size() - 1);
-    }
-
     uint32_t documentMaterialId(uint32_t index) {
-        if (materialIds_[index] == kNone) materialIds_[index] = materialId(doc_.materials[index]);
+        if (materialIds_[index] == kNone) materialIds_[index] = materialTable_.idOf(doc_.materials[index]);
         return materialIds_[index];
     }
 
@@ -121,7 +154,7 @@ private:
         if (defaultId_ == kNone) {
             XMaterial fallback;
             fallback.material = defaultXMaterial();
-            defaultId_ = materialId(fallback);
+            defaultId_ = materialTable_.idOf(fallback);
         }
         return defaultId_;
     }
@@ -231,6 +264,7 @@ private:
     const XDocument& doc_;
     MeshContent& out_;
     bool normals_ = false, texCoords_ = false;
+    MaterialTable materialTable_;
     std::vector<uint32_t> materialIds_;
     uint32_t defaultId_ = kNone;
     uint32_t base_ = 0;

@@ -21,9 +21,6 @@ struct MeshContent {
     std::vector<XMaterial> materials;
 };
 
-// The most triangles or vertices one load may produce.
-constexpr uint64_t kMaxBuiltElements = uint64_t(1) << 21;
-
 // E_FAIL when the document holds no triangle at all; D3DXFERR_BADARRAYSIZE
 // when the placed meshes would exceed kMaxBuiltElements.
 HRESULT buildMeshContent(const XDocument& doc, MeshContent* out);

@@ -63,10 +63,11 @@ bool sameMaterial(const XMaterial& a, const XMaterial& b) {
     return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
 }
 
-size_t materialHash(const XMaterial& m) {
+uint32_t materialHash(const XMaterial& m) {
     const std::string_view bytes(reinterpret_cast<const char*>(&m.material), sizeof(D3DMATERIAL9));
-    const size_t h = std::hash<std::string_view>{}(bytes);
-    return h ^ (std::hash<std::string>{}(m.textureFile) + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2));
+    uint64_t h = std::hash<std::string_view>{}(bytes);
+    if (!m.textureFile.empty()) h ^= std::hash<std::string>{}(m.textureFile) * 0x9E3779B97F4A7C15ull;
+    return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
 // The distinct materials in order of first use, found again by hash:
@@ -76,33 +77,40 @@ public:
     explicit MaterialTable(std::vector<XMaterial>* materials) : materials_(*materials) {}
 
     uint32_t idOf(const XMaterial& material) {
-        if (hashes_.size() * 2 >= slots_.size()) grow();
-        const size_t hash = materialHash(material);
+        if (size_t(count_) * 2 >= slots_.size()) grow();
+        const uint32_t hash = materialHash(material);
         size_t slot = hash & (slots_.size() - 1);
-        for (; slots_[slot] != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
-            const uint32_t id = slots_[slot];
-            if (hashes_[id] == hash && sameMaterial(materials_[id], material)) return id;
+        for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
+            const Slot& held = slots_[slot];
+            if (held.hash == hash && sameMaterial(materials_[held.id], material)) return held.id;
         }
         const uint32_t id = static_cast<uint32_t>(materials_.size());
         materials_.push_back(material);
-        hashes_.push_back(hash);
-        slots_[slot] = id;
+        slots_[slot] = Slot{id, hash};
+        ++count_;
         return id;
     }
 
 private:
+    struct Slot {
+        uint32_t id;    // kNone where empty
+        uint32_t hash;  // the material's, so that probes and growth need not read it
+    };
+
     void grow() {
-        slots_.assign(std::max<size_t>(16, slots_.size() * 2), kNone);
-        for (uint32_t id = 0; id < hashes_.size(); ++id) {
-            size_t slot = hashes_[id] & (slots_.size() - 1);
-            while (slots_[slot] != kNone) slot = (slot + 1) & (slots_.size() - 1);
-            slots_[slot] = id;
+        std::vector<Slot> old(std::max<size_t>(16, slots_.size() * 2), Slot{kNone, 0});
+        old.swap(slots_);
+        for (const Slot& held : old) {
+            if (held.id == kNone) continue;
+            size_t slot = held.hash & (slots_.size() - 1);
+            while (slots_[slot].id != kNone) slot = (slot + 1) & (slots_.size() - 1);
+            slots_[slot] = held;
         }
     }
 
     std::vector<XMaterial>& materials_;
-    std::vector<size_t> hashes_;   // per material, by id
-    std::vector<uint32_t> slots_;  // ids, kNone where empty; a power of two long
+    std::vector<Slot> slots_;  // a power of two long, at most half full
+    uint32_t count_ = 0;
 };
 
 class Builder {
@@ -137,6 +145,9 @@ public:
         out_.vertices.reserve(size_t(vertices) * out_.stride);
         out_.indices.reserve(size_t(triangles) * 3);
         out_.attributes.reserve(size_t(triangles));
+        // Each built material is a document one or the default, and is used
+        // by a triangle: reserving spares a million-material file its copies.
+        out_.materials.reserve(size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles)));
         materialIds_.assign(doc_.materials.size(), kNone);
         auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
         forEachPlacement(doc_, 0, identity, 0, add);

@@ -8,6 +8,7 @@
 #include "math/vector_matrix.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ struct XFrame {
 
 struct XDocument {
     std::vector<XMesh> meshes;
-    std::vector<XMaterial> materials;
+    std::deque<XMaterial> materials;   // a deque: a million are not copied as they are added
     std::vector<XFrame> frames;        // frames[0] holds the file's top-level meshes and frames
 };
 
@@ -53,6 +54,8 @@ struct XDocument {
 // are refused rather than risking the stack.
 constexpr unsigned kMaxXNesting = 64;
 
+// A .x file larger than this is refused before it is read.
+constexpr size_t kMaxXFileBytes = size_t(256) << 20;
 // The most triangles or vertices one load may produce, counted over every
 // placement of every mesh as the file is read.
 constexpr uint64_t kMaxBuiltElements = uint64_t(1) << 21;

@@ -65,7 +65,7 @@ TEST(MergeReference, AdjacencyMatchesThePairingRuleOnRandomMeshes) {
     EXPECT_GT(sharedByMoreThanTwo, 1000u);  // the interesting case was exercised
 }
 
-XMaterial randomMaterial(std::mt19937& random, const std::vector<XMaterial>& earlier) {
+XMaterial randomMaterial(std::mt19937& random, const decltype(XDocument::materials)& earlier) {
     if (!earlier.empty() && random() % 3 == 0) {
         // A copy of an earlier one, or one differing from it in one byte or
         // in its texture name.

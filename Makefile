@@ -56,19 +56,20 @@ bench: build build-windows
 # The loaders under libFuzzer for FUZZ_SECONDS each, one target after the
 # other, from the committed seeds (tests/assets/fuzz_corpus/<name>) with the
 # format's dictionary where it has one (tests/assets/fuzz_dict/<name>.dict).
-# All targets by default; one with e.g. `make fuzz FUZZ_TARGETS=fuzz_png`.
+# All targets by default; one with `make fuzz FUZZ_TARGET=fuzz_png` (or several
+# with FUZZ_TARGETS="fuzz_png fuzz_bmp"): fuzz_xfile, fuzz_png, fuzz_jpeg, fuzz_bmp.
 # What a run finds new goes to build-fuzz/corpus/<name>, crashes, timeouts
 # (over FUZZ_TIMEOUT seconds) and inputs over FUZZ_RSS_MB to build-fuzz/.
-FUZZ_TARGETS ?= fuzz_xfile fuzz_png fuzz_jpeg fuzz_bmp
+FUZZ_TARGETS ?= $(or $(FUZZ_TARGET),fuzz_xfile fuzz_png fuzz_jpeg fuzz_bmp)
 FUZZ_TIMEOUT ?= 5
 FUZZ_RSS_MB ?= 1024
-FUZZ_MAX_LEN_fuzz_xfile := 8192
+FUZZ_XFILE_MAX_LEN ?= 8192
 FUZZ_MAX_LEN ?= 65536
 fuzz: deps build-fuzz/build.ninja
 	cmake --build build-fuzz --target $(FUZZ_TARGETS) -j $(JOBS)
 	@set -e; for t in $(FUZZ_TARGETS); do \
 		name=$${t#fuzz_}; dict=tests/assets/fuzz_dict/$$name.dict; \
-		maxlen=$(FUZZ_MAX_LEN); [ $$t != fuzz_xfile ] || maxlen=$(FUZZ_MAX_LEN_fuzz_xfile); \
+		maxlen=$(FUZZ_MAX_LEN); [ $$t != fuzz_xfile ] || maxlen=$(FUZZ_XFILE_MAX_LEN); \
 		mkdir -p build-fuzz/corpus/$$name; \
 		( cd build-fuzz && tests/assets/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$maxlen \
 			-rss_limit_mb=$(FUZZ_RSS_MB) -malloc_limit_mb=$(FUZZ_RSS_MB) -timeout=$(FUZZ_TIMEOUT) \

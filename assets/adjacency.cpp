@@ -20,38 +20,33 @@ Position positionAt(const uint8_t* vertices, DWORD stride, DWORD i) {
     return p;
 }
 
-uint32_t hashOf(const Position& p) {
-    uint32_t b[3];
-    std::memcpy(b, &p, sizeof(b));
-    uint32_t h = b[0] * 0x9E3779B1u;
-    h = (h ^ (h >> 15) ^ b[1]) * 0x85EBCA77u;
-    h = (h ^ (h >> 13) ^ b[2]) * 0xC2B2AE3Du;
-    return h ^ (h >> 16);
-}
+// Positions compare as their bits, so that equal means bit for bit equal (as
+// memcmp) once -0 is +0.
+struct PositionKey {
+    uint32_t x, y, z, vertex;
+    bool operator<(const PositionKey& o) const {
+        if (x != o.x) return x < o.x;
+        if (y != o.y) return y < o.y;
+        if (z != o.z) return z < o.z;
+        return vertex < o.vertex;
+    }
+    bool samePlace(const PositionKey& o) const { return x == o.x && y == o.y && z == o.z; }
+};
 
-bool samePlace(const Position& a, const Position& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
-
+// Sorted rather than hashed: a file cannot choose positions that make the
+// grouping slow, as it could pile them into one hash slot.
 std::vector<uint32_t> exactCanonical(const uint8_t* vertices, DWORD stride, DWORD count) {
-    std::vector<uint32_t> canonical(count);
-    size_t slots = 16;
-    while (slots < size_t(count) * 2) slots *= 2;
-    std::vector<uint32_t> table(slots, kNoNeighbour);
+    std::vector<PositionKey> keys(count);
     for (DWORD i = 0; i < count; ++i) {
         Position p = positionAt(vertices, stride, i);
-        size_t slot = hashOf(p) & (slots - 1);
-        for (;;) {
-            uint32_t held = table[slot];
-            if (held == kNoNeighbour) {
-                table[slot] = i;
-                canonical[i] = i;
-                break;
-            }
-            if (samePlace(positionAt(vertices, stride, held), p)) {
-                canonical[i] = held;
-                break;
-            }
-            slot = (slot + 1) & (slots - 1);
-        }
+        std::memcpy(&keys[i], &p, sizeof(p));
+        keys[i].vertex = i;
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<uint32_t> canonical(count);
+    for (size_t i = 0, first = 0; i < keys.size(); ++i) {
+        if (!keys[i].samePlace(keys[first])) first = i;
+        canonical[keys[i].vertex] = keys[first].vertex;
     }
     return canonical;
 }

@@ -1,5 +1,7 @@
 #include "assets/mesh_build.h"
 
+#include "assets/hash_salt.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -63,11 +65,11 @@ bool sameMaterial(const XMaterial& a, const XMaterial& b) {
     return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
 }
 
-uint32_t materialHash(const XMaterial& m) {
+uint32_t materialHash(const XMaterial& m, uint64_t salt) {
     const std::string_view bytes(reinterpret_cast<const char*>(&m.material), sizeof(D3DMATERIAL9));
     uint64_t h = std::hash<std::string_view>{}(bytes);
     if (!m.textureFile.empty()) h ^= std::hash<std::string>{}(m.textureFile) * 0x9E3779B97F4A7C15ull;
-    return static_cast<uint32_t>(h ^ (h >> 32));
+    return static_cast<uint32_t>(saltedHash(h, salt));
 }
 
 // The distinct materials in order of first use, found again by hash:
@@ -78,7 +80,7 @@ public:
 
     uint32_t idOf(const XMaterial& material) {
         if (size_t(count_) * 2 >= slots_.size()) grow();
-        const uint32_t hash = materialHash(material);
+        const uint32_t hash = materialHash(material, salt_);
         size_t slot = hash & (slots_.size() - 1);
         for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
             const Slot& held = slots_[slot];
@@ -109,6 +111,7 @@ private:
     }
 
     std::vector<XMaterial>& materials_;
+    const uint64_t salt_ = newHashSalt();
     std::vector<Slot> slots_;  // a power of two long, at most half full
     uint32_t count_ = 0;
 };

@@ -2,6 +2,7 @@
 // their standard templates, read by schema and count so that the number of
 // separators between values never matters, and references to named objects.
 // Objects of other templates are skipped whole.
+#include "assets/hash_salt.h"
 #include "assets/x_document.h"
 #include "assets/x_scanner.h"
 
@@ -420,9 +421,16 @@ private:
         uint64_t triangles, vertices;  // as the builder counts them
     };
 
+    struct NameHash {
+        uint64_t salt;
+        size_t operator()(std::string_view name) const {
+            return static_cast<size_t>(saltedHash(std::hash<std::string_view>{}(name), salt));
+        }
+    };
+
     XScanner in_;
     XDocument& doc_;
-    std::unordered_map<std::string_view, Named> names_;
+    std::unordered_map<std::string_view, Named, NameHash> names_{16, NameHash{newHashSalt()}};
     std::vector<MeshSize> meshSizes_;  // parallel to doc_.meshes
     uint64_t placedTriangles_ = 0, placedVertices_ = 0;
     uint32_t references_ = 0;

@@ -65,6 +65,27 @@ TEST(MergeReference, AdjacencyMatchesThePairingRuleOnRandomMeshes) {
     EXPECT_GT(sharedByMoreThanTwo, 1000u);  // the interesting case was exercised
 }
 
+TEST(MergeReference, ExactGroupingNamesTheLowestVertexAtEachPlace) {
+    std::mt19937 random(7);
+    const float values[] = {0.0f, -0.0f, 1.0f, 0.5f, -2.0f};
+    for (int round = 0; round < 100; ++round) {
+        // Vertices of 5 floats (position, then two that must not matter).
+        const DWORD count = 1 + random() % 50;
+        std::vector<float> vertices(size_t(count) * 5);
+        for (float& f : vertices) f = values[random() % 5];
+        const std::vector<uint32_t> canonical =
+            canonicalVertices(reinterpret_cast<const uint8_t*>(vertices.data()), 5 * sizeof(float), count, 0);
+        for (DWORD v = 0; v < count; ++v) {
+            DWORD lowest = v;
+            for (DWORD u = 0; u < v && lowest == v; ++u)
+                if (vertices[u * 5] == vertices[v * 5] && vertices[u * 5 + 1] == vertices[v * 5 + 1] &&
+                    vertices[u * 5 + 2] == vertices[v * 5 + 2])  // -0 == +0 here too
+                    lowest = u;
+            ASSERT_EQ(canonical[v], lowest) << "round " << round << " vertex " << v;
+        }
+    }
+}
+
 XMaterial randomMaterial(std::mt19937& random, const decltype(XDocument::materials)& earlier) {
     if (!earlier.empty() && random() % 3 == 0) {
         // A copy of an earlier one, or one differing from it in one byte or

@@ -76,7 +76,7 @@ uint32_t materialHash(const XMaterial& m, uint64_t salt) {
 // numbering a million of them stays linear.
 class MaterialTable {
 public:
-    explicit MaterialTable(std::vector<XMaterial>* materials) : materials_(*materials) {}
+    explicit MaterialTable(std::vector<const XMaterial*>* materials) : materials_(*materials) {}
 
     uint32_t idOf(const XMaterial& material) {
         if (size_t(count_) * 2 >= slots_.size()) grow();
@@ -84,10 +84,10 @@ public:
         size_t slot = hash & (slots_.size() - 1);
         for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
             const Slot& held = slots_[slot];
-            if (held.hash == hash && sameMaterial(materials_[held.id], material)) return held.id;
+            if (held.hash == hash && sameMaterial(*materials_[held.id], material)) return held.id;
         }
         const uint32_t id = static_cast<uint32_t>(materials_.size());
-        materials_.push_back(material);
+        materials_.push_back(&material);
         slots_[slot] = Slot{id, hash};
         ++count_;
         return id;
@@ -110,7 +110,7 @@ private:
         }
     }
 
-    std::vector<XMaterial>& materials_;
+    std::vector<const XMaterial*>& materials_;
     const uint64_t salt_ = newHashSalt();
     std::vector<Slot> slots_;  // a power of two long, at most half full
     uint32_t count_ = 0;
@@ -149,7 +149,7 @@ public:
         out_.indices.reserve(size_t(triangles) * 3);
         out_.attributes.reserve(size_t(triangles));
         // Each built material is a document one or the default, and is used
-        // by a triangle: reserving spares a million-material file its copies.
+        // by a triangle.
         out_.materials.reserve(size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles)));
         materialIds_.assign(doc_.materials.size(), kNone);
         auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
@@ -165,11 +165,7 @@ private:
     }
 
     uint32_t defaultMaterialId() {
-        if (defaultId_ == kNone) {
-            XMaterial fallback;
-            fallback.material = defaultXMaterial();
-            defaultId_ = materialTable_.idOf(fallback);
-        }
+        if (defaultId_ == kNone) defaultId_ = materialTable_.idOf(defaultXMaterialRecord());
         return defaultId_;
     }
 
@@ -291,6 +287,11 @@ D3DMATERIAL9 defaultXMaterial() {
     m.Diffuse = D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.0f};
     m.Specular = m.Diffuse;
     return m;
+}
+
+const XMaterial& defaultXMaterialRecord() {
+    static const XMaterial fallback{defaultXMaterial(), std::string()};
+    return fallback;
 }
 
 HRESULT buildMeshContent(const XDocument& doc, MeshContent* out) {

@@ -149,14 +149,14 @@ TEST(MergeReference, EqualMaterialsAreSharedAndNumberedByFirstUse) {
         for (size_t f = 0; f < faceMaterial.size(); ++f) {
             const DWORD id = content.attributes[f];
             ASSERT_LT(id, content.materials.size());
-            EXPECT_TRUE(sameMaterial(content.materials[id], *faceMaterial[f])) << "round " << round;
+            EXPECT_TRUE(sameMaterial(*content.materials[id], *faceMaterial[f])) << "round " << round;
             ASSERT_LE(id, seen);
             if (id == seen) ++seen;
         }
         EXPECT_EQ(seen, content.materials.size());
         for (size_t i = 0; i < content.materials.size(); ++i)
             for (size_t j = i + 1; j < content.materials.size(); ++j)
-                EXPECT_FALSE(sameMaterial(content.materials[i], content.materials[j])) << "round " << round;
+                EXPECT_FALSE(sameMaterial(*content.materials[i], *content.materials[j])) << "round " << round;
     }
 }
 

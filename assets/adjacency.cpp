@@ -1,5 +1,7 @@
 #include "assets/adjacency.h"
 
+#include "assets/hash_salt.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,33 +22,41 @@ Position positionAt(const uint8_t* vertices, DWORD stride, DWORD i) {
     return p;
 }
 
-// Positions compare as their bits, so that equal means bit for bit equal (as
-// memcmp) once -0 is +0.
-struct PositionKey {
-    uint32_t x, y, z, vertex;
-    bool operator<(const PositionKey& o) const {
-        if (x != o.x) return x < o.x;
-        if (y != o.y) return y < o.y;
-        if (z != o.z) return z < o.z;
-        return vertex < o.vertex;
-    }
-    bool samePlace(const PositionKey& o) const { return x == o.x && y == o.y && z == o.z; }
-};
+// Positions compare as their bits (equal means memcmp-equal once -0 is +0).
+// The hash takes a salt of each call's own, so that a file cannot choose
+// positions that all land in one slot.
+uint32_t hashOf(const Position& p, uint64_t salt) {
+    uint32_t b[3];
+    std::memcpy(b, &p, sizeof(b));
+    // Two keyed rounds: the first is a permutation of (x, y) the file cannot
+    // know, so no choice of z makes two places meet.
+    return static_cast<uint32_t>(saltedHash(saltedHash(uint64_t(b[0]) << 32 | b[1], salt) ^ b[2], salt));
+}
 
-// Sorted rather than hashed: a file cannot choose positions that make the
-// grouping slow, as it could pile them into one hash slot.
+bool samePlace(const Position& a, const Position& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
+
 std::vector<uint32_t> exactCanonical(const uint8_t* vertices, DWORD stride, DWORD count) {
-    std::vector<PositionKey> keys(count);
+    std::vector<uint32_t> canonical(count);
+    size_t slots = 16;
+    while (slots < size_t(count) * 2) slots *= 2;
+    std::vector<uint32_t> table(slots, kNoNeighbour);
+    const uint64_t salt = newHashSalt();
     for (DWORD i = 0; i < count; ++i) {
         Position p = positionAt(vertices, stride, i);
-        std::memcpy(&keys[i], &p, sizeof(p));
-        keys[i].vertex = i;
-    }
-    std::sort(keys.begin(), keys.end());
-    std::vector<uint32_t> canonical(count);
-    for (size_t i = 0, first = 0; i < keys.size(); ++i) {
-        if (!keys[i].samePlace(keys[first])) first = i;
-        canonical[keys[i].vertex] = keys[first].vertex;
+        size_t slot = hashOf(p, salt) & (slots - 1);
+        for (;;) {
+            uint32_t held = table[slot];
+            if (held == kNoNeighbour) {
+                table[slot] = i;
+                canonical[i] = i;
+                break;
+            }
+            if (samePlace(positionAt(vertices, stride, held), p)) {
+                canonical[i] = held;
+                break;
+            }
+            slot = (slot + 1) & (slots - 1);
+        }
     }
     return canonical;
 }

@@ -57,13 +57,29 @@ test: deps-test build build-asan build-windows
 bench: deps-bench build build-windows
 	@for b in build/bench/bench_*; do [ -x "$$b" ] && "$$b" || exit 1; done
 
-# The .x loader under libFuzzer for FUZZ_SECONDS, from the committed seeds;
-# what it finds new goes to build-fuzz/corpus, crashes to build-fuzz/.
+# The loaders under libFuzzer for FUZZ_SECONDS each, one target after the
+# other, from the committed seeds (tests/assets/fuzz_corpus/<name>) with the
+# format's dictionary where it has one (tests/assets/fuzz_dict/<name>.dict).
+# All targets by default; one with `make fuzz FUZZ_TARGET=fuzz_png` (or several
+# with FUZZ_TARGETS="fuzz_png fuzz_bmp"): fuzz_xfile, fuzz_png, fuzz_jpeg, fuzz_bmp.
+# What a run finds new goes to build-fuzz/corpus/<name>, crashes, timeouts
+# (over FUZZ_TIMEOUT seconds) and inputs over FUZZ_RSS_MB to build-fuzz/.
+FUZZ_TARGETS ?= $(or $(FUZZ_TARGET),fuzz_xfile fuzz_png fuzz_jpeg fuzz_bmp)
+FUZZ_TIMEOUT ?= 5
+FUZZ_RSS_MB ?= 1024
+FUZZ_XFILE_MAX_LEN ?= 8192
+FUZZ_MAX_LEN ?= 65536
 fuzz: deps-fuzz build-fuzz/build.ninja
-	cmake --build build-fuzz --target fuzz_xfile -j $(JOBS)
-	mkdir -p build-fuzz/corpus
-	cd build-fuzz && tests/assets/fuzz_xfile -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
-		-rss_limit_mb=2048 -timeout=10 -print_final_stats=1 corpus ../tests/assets/fuzz_corpus
+	cmake --build build-fuzz --target $(FUZZ_TARGETS) -j $(JOBS)
+	@set -e; for t in $(FUZZ_TARGETS); do \
+		name=$${t#fuzz_}; dict=tests/assets/fuzz_dict/$$name.dict; \
+		maxlen=$(FUZZ_MAX_LEN); [ $$t != fuzz_xfile ] || maxlen=$(FUZZ_XFILE_MAX_LEN); \
+		mkdir -p build-fuzz/corpus/$$name; \
+		( cd build-fuzz && tests/assets/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=$$maxlen \
+			-rss_limit_mb=$(FUZZ_RSS_MB) -malloc_limit_mb=$(FUZZ_RSS_MB) -timeout=$(FUZZ_TIMEOUT) \
+			-print_final_stats=1 $$( [ -f $$dict ] && echo -dict=../$$dict ) \
+			corpus/$$name ../tests/assets/fuzz_corpus/$$name ); \
+	done
 
 # build/quorvane31_<version>_amd64.deb and build-windows/quorvane31-<version>-win64.zip.
 package: deps-package build/build.ninja build-windows/build.ninja

@@ -1,5 +1,7 @@
 #include "assets/adjacency.h"
 
+#include "assets/hash_salt.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,13 +22,15 @@ Position positionAt(const uint8_t* vertices, DWORD stride, DWORD i) {
     return p;
 }
 
-uint32_t hashOf(const Position& p) {
+// Positions compare as their bits (equal means memcmp-equal once -0 is +0).
+// The hash takes a salt of each call's own, so that a file cannot choose
+// positions that all land in one slot.
+uint32_t hashOf(const Position& p, uint64_t salt) {
     uint32_t b[3];
     std::memcpy(b, &p, sizeof(b));
-    uint32_t h = b[0] * 0x9E3779B1u;
-    h = (h ^ (h >> 15) ^ b[1]) * 0x85EBCA77u;
-    h = (h ^ (h >> 13) ^ b[2]) * 0xC2B2AE3Du;
-    return h ^ (h >> 16);
+    // Two keyed rounds: the first is a permutation of (x, y) the file cannot
+    // know, so no choice of z makes two places meet.
+    return static_cast<uint32_t>(saltedHash(saltedHash(uint64_t(b[0]) << 32 | b[1], salt) ^ b[2], salt));
 }
 
 bool samePlace(const Position& a, const Position& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
@@ -36,9 +40,10 @@ std::vector<uint32_t> exactCanonical(const uint8_t* vertices, DWORD stride, DWOR
     size_t slots = 16;
     while (slots < size_t(count) * 2) slots *= 2;
     std::vector<uint32_t> table(slots, kNoNeighbour);
+    const uint64_t salt = newHashSalt();
     for (DWORD i = 0; i < count; ++i) {
         Position p = positionAt(vertices, stride, i);
-        size_t slot = hashOf(p) & (slots - 1);
+        size_t slot = hashOf(p, salt) & (slots - 1);
         for (;;) {
             uint32_t held = table[slot];
             if (held == kNoNeighbour) {
@@ -93,42 +98,84 @@ std::vector<uint32_t> canonicalVertices(const uint8_t* vertices, DWORD stride, D
     return epsilon > 0 ? nearCanonical(vertices, stride, count, epsilon) : exactCanonical(vertices, stride, count);
 }
 
+namespace {
+
+// The corner after `c` around its face.
+size_t nextCorner(size_t c) { return c % 3 == 2 ? c - 2 : c + 1; }
+
+// The first edge in `edges` (corner numbers in order, from `head` on) that is
+// still unpaired and belongs to a face other than `face`; SIZE_MAX if none.
+// Paired edges at the front are dropped for good.
+size_t firstPartner(const std::vector<uint32_t>& edges, size_t* head, size_t face, const DWORD* out) {
+    while (*head < edges.size() && out[edges[*head]] != kNoNeighbour) ++*head;
+    for (size_t i = *head; i < edges.size(); ++i)
+        if (out[edges[i]] == kNoNeighbour && edges[i] / 3 != face) return edges[i];
+    return SIZE_MAX;
+}
+
+}  // namespace
+
 void faceAdjacency(const uint32_t* indices, DWORD faces, const std::vector<uint32_t>& canonical, DWORD* out) {
     const size_t corners = size_t(faces) * 3;
     std::fill(out, out + corners, kNoNeighbour);
-    auto corner = [&](size_t face, unsigned k) { return canonical[indices[face * 3 + k]]; };
+    auto at = [&](size_t c) { return canonical[indices[c]]; };
 
-    // Faces around each canonical vertex, as one array cut by offsets.
+    // Every edge between two distinct corners, bucketed by its lower end (a
+    // counting sort, so corner order holds within a bucket) and keyed by its
+    // upper end and corner: sorting each bucket puts the edges of one pair of
+    // corners together, in the order faces are visited below.
     std::vector<uint32_t> offsets(canonical.size() + 1, 0);
-    for (size_t i = 0; i < corners; ++i) ++offsets[canonical[indices[i]] + 1];
+    for (size_t c = 0; c < corners; ++c) {
+        uint32_t a = at(c), b = at(nextCorner(c));
+        if (a != b) ++offsets[std::min(a, b) + 1];
+    }
     for (size_t v = 0; v < canonical.size(); ++v) offsets[v + 1] += offsets[v];
-    std::vector<uint32_t> around(corners);
-    std::vector<uint32_t> fill(offsets.begin(), offsets.end() - 1);
-    for (size_t i = 0; i < corners; ++i) around[fill[canonical[indices[i]]]++] = static_cast<uint32_t>(i / 3);
+    std::vector<uint64_t> keys(offsets.back());
+    {
+        std::vector<uint32_t> fill(offsets.begin(), offsets.end() - 1);
+        for (size_t c = 0; c < corners; ++c) {
+            uint32_t a = at(c), b = at(nextCorner(c));
+            if (a != b) keys[fill[std::min(a, b)]++] = uint64_t(std::max(a, b)) << 32 | c;
+        }
+    }
 
-    for (size_t f = 0; f < faces; ++f) {
-        for (unsigned e = 0; e < 3; ++e) {
-            if (out[f * 3 + e] != kNoNeighbour) continue;
-            uint32_t a = corner(f, e), b = corner(f, (e + 1) % 3);
-            if (a == b) continue;
-            size_t opposite = SIZE_MAX, same = SIZE_MAX;
-            for (uint32_t i = offsets[a]; i < offsets[a + 1] && opposite == SIZE_MAX; ++i) {
-                size_t g = around[i];
-                if (g == f) continue;
-                for (unsigned k = 0; k < 3; ++k) {
-                    if (out[g * 3 + k] != kNoNeighbour) continue;
-                    uint32_t ga = corner(g, k), gb = corner(g, (k + 1) % 3);
-                    if (ga == b && gb == a) {
-                        opposite = g * 3 + k;
-                        break;
-                    }
-                    if (ga == a && gb == b && same == SIZE_MAX) same = g * 3 + k;
+    // Within one pair of corners, faces in order: an unpaired edge takes the
+    // first unpaired edge of another face running the other way, or failing
+    // that the first running the same way. Pairs never cross to another pair
+    // of corners, so each group is settled on its own.
+    std::vector<uint32_t> byDirection[2];
+    for (size_t v = 0; v < canonical.size(); ++v) {
+        std::sort(keys.begin() + offsets[v], keys.begin() + offsets[v + 1]);
+        for (size_t begin = offsets[v], end; begin < offsets[v + 1]; begin = end) {
+            const uint32_t upper = uint32_t(keys[begin] >> 32);
+            end = begin + 1;
+            while (end < offsets[v + 1] && uint32_t(keys[end] >> 32) == upper) ++end;
+            if (end - begin == 1) continue;
+            if (end - begin == 2) {
+                const size_t c0 = uint32_t(keys[begin]), c1 = uint32_t(keys[begin + 1]);
+                if (c0 / 3 != c1 / 3) {
+                    out[c0] = static_cast<DWORD>(c1 / 3);
+                    out[c1] = static_cast<DWORD>(c0 / 3);
                 }
+                continue;
             }
-            size_t other = opposite != SIZE_MAX ? opposite : same;
-            if (other == SIZE_MAX) continue;
-            out[f * 3 + e] = static_cast<DWORD>(other / 3);
-            out[other] = static_cast<DWORD>(f);
+            byDirection[0].clear();
+            byDirection[1].clear();
+            for (size_t i = begin; i < end; ++i) {
+                const uint32_t c = uint32_t(keys[i]);
+                byDirection[at(c) == v ? 0 : 1].push_back(c);
+            }
+            size_t head[2] = {0, 0};
+            for (size_t i = begin; i < end; ++i) {
+                const uint32_t c = uint32_t(keys[i]);
+                if (out[c] != kNoNeighbour) continue;
+                const int way = at(c) == v ? 0 : 1;
+                size_t other = firstPartner(byDirection[1 - way], &head[1 - way], c / 3, out);
+                if (other == SIZE_MAX) other = firstPartner(byDirection[way], &head[way], c / 3, out);
+                if (other == SIZE_MAX) continue;
+                out[c] = static_cast<DWORD>(other / 3);
+                out[other] = static_cast<DWORD>(c / 3);
+            }
         }
     }
 }

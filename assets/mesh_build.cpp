@@ -1,27 +1,27 @@
 #include "assets/mesh_build.h"
 
+#include "assets/hash_salt.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <string_view>
 
 namespace {
 
 constexpr uint32_t kNone = 0xFFFFFFFF;
 
-struct Placement {
-    uint32_t mesh;
-    D3DXMATRIX world;
-};
-
-// Depth first, parents before children: World = Local × World(parent).
-void placeMeshes(const XDocument& doc, uint32_t frame, const D3DXMATRIX& parent, unsigned depth,
-                 std::vector<Placement>* out) {
+// Every mesh occurrence in the frame tree, depth first, parents before
+// children, with its world transform: World = Local × World(parent).
+template <class Visit>
+void forEachPlacement(const XDocument& doc, uint32_t frame, const D3DXMATRIX& parent, unsigned depth, Visit& visit) {
     const XFrame& f = doc.frames[frame];
     D3DXMATRIX world = frame == 0 ? parent : f.local * parent;
-    for (uint32_t m : f.meshes) out->push_back({m, world});
+    for (uint32_t m : f.meshes) visit(doc.meshes[m], world);
     // The parser bounds the depth; the check keeps this safe on its own.
     if (depth > kMaxXNesting + 1) return;
-    for (uint32_t child : f.children) placeMeshes(doc, child, world, depth + 1, out);
+    for (uint32_t child : f.children) forEachPlacement(doc, child, world, depth + 1, visit);
 }
 
 struct Normal3 {
@@ -65,30 +65,80 @@ bool sameMaterial(const XMaterial& a, const XMaterial& b) {
     return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
 }
 
+uint32_t materialHash(const XMaterial& m, uint64_t salt) {
+    const std::string_view bytes(reinterpret_cast<const char*>(&m.material), sizeof(D3DMATERIAL9));
+    uint64_t h = std::hash<std::string_view>{}(bytes);
+    if (!m.textureFile.empty()) h ^= std::hash<std::string>{}(m.textureFile) * 0x9E3779B97F4A7C15ull;
+    return static_cast<uint32_t>(saltedHash(h, salt));
+}
+
+// The distinct materials in order of first use, found again by hash:
+// numbering a million of them stays linear.
+class MaterialTable {
+public:
+    explicit MaterialTable(std::vector<const XMaterial*>* materials) : materials_(*materials) {}
+
+    uint32_t idOf(const XMaterial& material) {
+        if (size_t(count_) * 2 >= slots_.size()) grow();
+        const uint32_t hash = materialHash(material, salt_);
+        size_t slot = hash & (slots_.size() - 1);
+        for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
+            const Slot& held = slots_[slot];
+            if (held.hash == hash && sameMaterial(*materials_[held.id], material)) return held.id;
+        }
+        const uint32_t id = static_cast<uint32_t>(materials_.size());
+        materials_.push_back(&material);
+        slots_[slot] = Slot{id, hash};
+        ++count_;
+        return id;
+    }
+
+private:
+    struct Slot {
+        uint32_t id;    // kNone where empty
+        uint32_t hash;  // the material's, so that probes and growth need not read it
+    };
+
+    void grow() {
+        std::vector<Slot> old(std::max<size_t>(16, slots_.size() * 2), Slot{kNone, 0});
+        old.swap(slots_);
+        for (const Slot& held : old) {
+            if (held.id == kNone) continue;
+            size_t slot = held.hash & (slots_.size() - 1);
+            while (slots_[slot].id != kNone) slot = (slot + 1) & (slots_.size() - 1);
+            slots_[slot] = held;
+        }
+    }
+
+    std::vector<const XMaterial*>& materials_;
+    const uint64_t salt_ = newHashSalt();
+    std::vector<Slot> slots_;  // a power of two long, at most half full
+    uint32_t count_ = 0;
+};
+
 class Builder {
 public:
-    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out) {}
+    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out), materialTable_(&out->materials) {}
 
     HRESULT build() {
         D3DXMATRIX identity;
         D3DXMatrixTranslation(&identity, 0, 0, 0);
-        std::vector<Placement> placements;
-        placeMeshes(doc_, 0, identity, 0, &placements);
-
         uint64_t triangles = 0, vertices = 0;
         bool normals = false, texCoords = false;
-        for (const Placement& p : placements) {
-            const XMesh& m = doc_.meshes[p.mesh];
+        auto count = [&](const XMesh& m, const D3DXMATRIX&) {
             uint64_t meshTriangles = 0;
             for (uint32_t n : m.cornerCounts)
                 if (n >= 3) meshTriangles += n - 2;
-            if (meshTriangles == 0) continue;
+            if (meshTriangles == 0) return;
             triangles += meshTriangles;
             vertices += m.hasNormals ? m.corners.size() : m.vertexCount;
             normals |= m.hasNormals;
             texCoords |= m.hasTexCoords;
-            if (triangles > kMaxBuiltElements || vertices > kMaxBuiltElements) return D3DXFERR_BADARRAYSIZE;
-        }
+        };
+        forEachPlacement(doc_, 0, identity, 0, count);
+        // The parser refuses files past the limits; this keeps the builder
+        // safe on its own.
+        if (triangles > kMaxBuiltElements || vertices > kMaxBuiltElements) return D3DXFERR_BADARRAYSIZE;
         if (triangles == 0) return E_FAIL;
 
         out_.fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (texCoords ? D3DFVF_TEX1 : 0);
@@ -98,31 +148,24 @@ public:
         out_.vertices.reserve(size_t(vertices) * out_.stride);
         out_.indices.reserve(size_t(triangles) * 3);
         out_.attributes.reserve(size_t(triangles));
+        // Each built material is a document one or the default, and is used
+        // by a triangle.
+        out_.materials.reserve(size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles)));
         materialIds_.assign(doc_.materials.size(), kNone);
-        for (const Placement& p : placements) addMesh(doc_.meshes[p.mesh], p.world);
+        auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
+        forEachPlacement(doc_, 0, identity, 0, add);
         out_.vertexCount = static_cast<DWORD>(out_.vertices.size() / out_.stride);
         return S_OK;
     }
 
 private:
-    uint32_t materialId(const XMaterial& material) {
-        for (size_t i = 0; i < out_.materials.size(); ++i)
-            if (sameMaterial(out_.materials[i], material)) return static_cast<uint32_t>(i);
-        out_.materials.push_back(material);
-        return static_cast<uint32_t>(out_.materials.size() - 1);
-    }
-
     uint32_t documentMaterialId(uint32_t index) {
-        if (materialIds_[index] == kNone) materialIds_[index] = materialId(doc_.materials[index]);
+        if (materialIds_[index] == kNone) materialIds_[index] = materialTable_.idOf(doc_.materials[index]);
         return materialIds_[index];
     }
 
     uint32_t defaultMaterialId() {
-        if (defaultId_ == kNone) {
-            XMaterial fallback;
-            fallback.material = defaultXMaterial();
-            defaultId_ = materialId(fallback);
-        }
+        if (defaultId_ == kNone) defaultId_ = materialTable_.idOf(defaultXMaterialRecord());
         return defaultId_;
     }
 
@@ -231,6 +274,7 @@ private:
     const XDocument& doc_;
     MeshContent& out_;
     bool normals_ = false, texCoords_ = false;
+    MaterialTable materialTable_;
     std::vector<uint32_t> materialIds_;
     uint32_t defaultId_ = kNone;
     uint32_t base_ = 0;
@@ -243,6 +287,11 @@ D3DMATERIAL9 defaultXMaterial() {
     m.Diffuse = D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.0f};
     m.Specular = m.Diffuse;
     return m;
+}
+
+const XMaterial& defaultXMaterialRecord() {
+    static const XMaterial fallback{defaultXMaterial(), std::string()};
+    return fallback;
 }
 
 HRESULT buildMeshContent(const XDocument& doc, MeshContent* out) {

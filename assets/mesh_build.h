@@ -18,11 +18,10 @@ struct MeshContent {
     std::vector<uint8_t> vertices;
     std::vector<uint32_t> indices;    // three per triangle
     std::vector<DWORD> attributes;    // per triangle, indices into `materials`
-    std::vector<XMaterial> materials;
+    // Into the document's materials (or at the shared default one), which
+    // must outlive this: a million of them are not copied.
+    std::vector<const XMaterial*> materials;
 };
-
-// The most triangles or vertices one load may produce.
-constexpr uint64_t kMaxBuiltElements = uint64_t(1) << 21;
 
 // E_FAIL when the document holds no triangle at all; D3DXFERR_BADARRAYSIZE
 // when the placed meshes would exceed kMaxBuiltElements.
@@ -30,3 +29,4 @@ HRESULT buildMeshContent(const XDocument& doc, MeshContent* out);
 
 // The material a mesh without a material list is drawn with.
 D3DMATERIAL9 defaultXMaterial();
+const XMaterial& defaultXMaterialRecord();

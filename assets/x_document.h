@@ -8,6 +8,7 @@
 #include "math/vector_matrix.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ struct XFrame {
 
 struct XDocument {
     std::vector<XMesh> meshes;
-    std::vector<XMaterial> materials;
+    std::deque<XMaterial> materials;   // a deque: a million are not copied as they are added
     std::vector<XFrame> frames;        // frames[0] holds the file's top-level meshes and frames
 };
 
@@ -53,10 +54,28 @@ struct XDocument {
 // are refused rather than risking the stack.
 constexpr unsigned kMaxXNesting = 64;
 
+// A .x file larger than this is refused before it is read.
+constexpr size_t kMaxXFileBytes = size_t(256) << 20;
+// The most triangles or vertices one load may produce, counted over every
+// placement of every mesh as the file is read.
+constexpr uint64_t kMaxBuiltElements = uint64_t(1) << 21;
+// What else a file may hold. Each of these costs memory out of proportion to
+// the bytes that name it, so each is counted while parsing and a file past
+// one is refused before it grows: meshes with a triangle (meshes without one
+// are checked and dropped), frames, materials, named objects, and references
+// of any kind.
+constexpr uint32_t kMaxXMeshes = 1u << 16;
+constexpr uint32_t kMaxXFrames = 1u << 16;
+constexpr uint32_t kMaxXMaterials = 1u << 20;
+constexpr uint32_t kMaxXNames = 1u << 20;
+constexpr uint32_t kMaxXReferences = 1u << 21;
+
 // Parses a whole .x file held in memory. Failures: D3DXFERR_BADFILETYPE for
 // anything but a text file (binary and compressed ones included),
 // D3DXFERR_BADFILEVERSION, D3DXFERR_BADFILEFLOATSIZE, D3DXFERR_PARSEERROR for
 // malformed or truncated text and too deep nesting, D3DXFERR_BADVALUE for a
 // count or index that does not fit its table, D3DXFERR_BADDATAREFERENCE for a
-// reference to an object not defined before it. `out` is filled on success only.
+// reference to an object not defined before it, D3DXFERR_BADARRAYSIZE for a
+// file past one of the limits above. Memory taken stays within a few times the
+// file's size. `out` is filled on success only.
 HRESULT parseXText(const char* data, size_t size, XDocument* out);

@@ -10,10 +10,10 @@
 namespace {
 
 // count D3DXMATERIAL records followed by their texture names.
-HRESULT materialsBuffer(const std::vector<XMaterial>& materials, LPD3DXBUFFER* out) {
+HRESULT materialsBuffer(const std::vector<const XMaterial*>& materials, LPD3DXBUFFER* out) {
     size_t bytes = materials.size() * sizeof(D3DXMATERIAL);
-    for (const XMaterial& m : materials)
-        if (!m.textureFile.empty()) bytes += m.textureFile.size() + 1;
+    for (const XMaterial* m : materials)
+        if (!m->textureFile.empty()) bytes += m->textureFile.size() + 1;
     if (bytes > 0xFFFFFFFFu) return E_OUTOFMEMORY;
     HRESULT result = D3DXCreateBuffer(static_cast<DWORD>(bytes), out);
     if (FAILED(result)) return result;
@@ -21,9 +21,9 @@ HRESULT materialsBuffer(const std::vector<XMaterial>& materials, LPD3DXBUFFER* o
     D3DXMATERIAL* records = reinterpret_cast<D3DXMATERIAL*>(base);
     char* text = reinterpret_cast<char*>(base + materials.size() * sizeof(D3DXMATERIAL));
     for (size_t i = 0; i < materials.size(); ++i) {
-        records[i].MatD3D = materials[i].material;
+        records[i].MatD3D = materials[i]->material;
         records[i].pTextureFilename = nullptr;
-        const std::string& name = materials[i].textureFile;
+        const std::string& name = materials[i]->textureFile;
         if (name.empty()) continue;
         std::memcpy(text, name.c_str(), name.size() + 1);
         records[i].pTextureFilename = text;
@@ -41,7 +41,9 @@ HRESULT loadFromMemory(const void* memory, DWORD size, DWORD options, LPDIRECT3D
     MeshContent content;
     result = buildMeshContent(doc, &content);
     if (FAILED(result)) return result;
-    doc = XDocument();
+    // The content points at the document's materials; the rest can go.
+    std::vector<XMesh>().swap(doc.meshes);
+    std::vector<XFrame>().swap(doc.frames);
 
     const DWORD faces = static_cast<DWORD>(content.attributes.size());
     Mesh* mesh = nullptr;

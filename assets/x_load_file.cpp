@@ -1,14 +1,7 @@
 // D3DXLoadMeshFromXA: the file's bytes, read through the platform's file
 // calls (backslashes and case-insensitive names work on both targets).
 #include "assets/file_bytes.h"
-#include "math/d3dx_mesh.h"
-
-namespace {
-
-// A .x file larger than this is refused before it is read.
-constexpr size_t kMaxXFileBytes = size_t(256) << 20;
-
-}  // namespace
+#include "assets/x_document.h"
 
 HRESULT WINAPI D3DXLoadMeshFromXA(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE9 pD3DDevice,
                                   LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials,

@@ -2,6 +2,7 @@
 // their standard templates, read by schema and count so that the number of
 // separators between values never matters, and references to named objects.
 // Objects of other templates are skipped whole.
+#include "assets/hash_salt.h"
 #include "assets/x_document.h"
 #include "assets/x_scanner.h"
 
@@ -95,6 +96,7 @@ private:
     bool reference(const Named** found) {
         *found = nullptr;
         std::string_view name;
+        if (++references_ > kMaxXReferences) return tooMany();
         if (in_.accept('<')) {
             if (!in_.skipGuid()) return false;
         } else {
@@ -112,8 +114,26 @@ private:
         return false;
     }
 
-    void remember(std::string_view name, Kind kind, uint32_t index) {
-        if (!name.empty()) names_[name] = Named{kind, index};
+    bool tooMany() {
+        in_.fail(D3DXFERR_BADARRAYSIZE);
+        return false;
+    }
+
+    bool remember(std::string_view name, Kind kind, uint32_t index) {
+        if (name.empty()) return true;
+        names_[name] = Named{kind, index};
+        return names_.size() <= kMaxXNames || tooMany();
+    }
+
+    // One occurrence of a mesh in a frame. Its triangles and vertices count
+    // against the load's limits here, while the file is read, so that a file
+    // of references cannot grow far past its size.
+    bool place(uint32_t frame, uint32_t meshIndex) {
+        placedTriangles_ += meshSizes_[meshIndex].triangles;
+        placedVertices_ += meshSizes_[meshIndex].vertices;
+        if (placedTriangles_ > kMaxBuiltElements || placedVertices_ > kMaxBuiltElements) return tooMany();
+        doc_.frames[frame].meshes.push_back(meshIndex);
+        return true;
     }
 
     // A data object whose template name has been read, inside frame `frame`
@@ -132,20 +152,17 @@ private:
         if (type == "Mesh") {
             uint32_t index;
             if (!mesh(&index, depth)) return false;
-            remember(name, Kind::Mesh, index);
-            doc_.frames[frame].meshes.push_back(index);
-            return true;
+            // A mesh without a triangle adds nothing wherever it is placed.
+            if (index == kNoMesh) return remember(name, Kind::Other, 0);
+            return remember(name, Kind::Mesh, index) && place(frame, index);
         }
         if (type == "Frame") return frameBody(name, frame, depth);
         if (type == "Material") {
             uint32_t index;
-            if (!material(&index, depth)) return false;
-            remember(name, Kind::Material, index);
-            return true;
+            return material(&index, depth) && remember(name, Kind::Material, index);
         }
         if (type == "FrameTransformMatrix" && frame != 0) return transform(frame);
-        remember(name, Kind::Other, 0);
-        return in_.skipBlock();
+        return remember(name, Kind::Other, 0) && in_.skipBlock();
     }
 
     // The children of an object, up to its closing '}': `child(type, name)`
@@ -175,18 +192,18 @@ private:
 
     bool frameBody(std::string_view name, uint32_t parent, unsigned depth) {
         uint32_t frame = static_cast<uint32_t>(doc_.frames.size());
+        if (frame >= kMaxXFrames) return tooMany();
         doc_.frames.emplace_back();
         doc_.frames[frame].local = identity();
         doc_.frames[parent].children.push_back(frame);
-        remember(name, Kind::Other, 0);
+        if (!remember(name, Kind::Other, 0)) return false;
         return children(
             [&](std::string_view type, std::string_view childName) { return body(type, childName, frame, depth + 1); },
             [&](const Named* target) {
                 if (!target) return badReference();
                 // Only meshes are placed by reference; frames are not
                 // instanced, so a file cannot multiply its size by nesting.
-                if (target->kind == Kind::Mesh) doc_.frames[frame].meshes.push_back(target->index);
-                return true;
+                return target->kind != Kind::Mesh || place(frame, target->index);
             });
     }
 
@@ -215,6 +232,7 @@ private:
         return true;
     }
 
+    // The mesh's index in the document, or kNoMesh for one without a triangle.
     bool mesh(uint32_t* meshIndex, unsigned depth) {
         XMesh m;
         uint32_t vertices, faces;
@@ -224,11 +242,17 @@ private:
         if (!in_.readFloats(m.positions.data(), m.positions.size())) return false;
         if (!count(&faces, 1)) return false;
         m.cornerCounts.resize(faces);
-        m.corners.reserve(size_t(faces) * 3);
+        // Triangles need four numbers each; a list of smaller polygons grows
+        // as it is read rather than reserving past the file.
+        if (in_.couldHold(faces, 4)) m.corners.reserve(size_t(faces) * 3);
+        uint64_t triangles = 0;
         for (uint32_t f = 0; f < faces; ++f) {
             uint32_t n;
             if (!count(&n, 1)) return false;
             m.cornerCounts[f] = n;
+            // Every mesh is placed where it is defined, so one past the limit
+            // on its own can never load.
+            if (n >= 3 && (triangles += n - 2) > kMaxBuiltElements) return tooMany();
             for (uint32_t k = 0; k < n; ++k) {
                 uint32_t v;
                 if (!index(&v, vertices)) return false;
@@ -246,7 +270,13 @@ private:
             },
             [](const Named*) { return true; });
         if (!ok) return false;
+        if (triangles == 0) {
+            *meshIndex = kNoMesh;
+            return true;
+        }
+        if (doc_.meshes.size() >= kMaxXMeshes) return tooMany();
         *meshIndex = static_cast<uint32_t>(doc_.meshes.size());
+        meshSizes_.push_back({triangles, m.hasNormals ? m.corners.size() : m.vertexCount});
         doc_.meshes.push_back(std::move(m));
         return true;
     }
@@ -258,7 +288,7 @@ private:
         if (!in_.readFloats(m->normals.data(), m->normals.size())) return false;
         // One face entry per mesh face, with as many corners as that face.
         if (!in_.readUint(&faces)) return false;
-        if (faces != m->cornerCounts.size()) {
+        if (faces != m->cornerCounts.size() || !in_.couldHold(uint64_t(faces) + m->corners.size(), 1)) {
             in_.fail(D3DXFERR_BADVALUE);
             return false;
         }
@@ -325,8 +355,7 @@ private:
             [&](std::string_view type, std::string_view name) {
                 if (type != "Material") return in_.skipBlock();
                 uint32_t index;
-                if (!material(&index, depth + 1)) return false;
-                remember(name, Kind::Material, index);
+                if (!material(&index, depth + 1) || !remember(name, Kind::Material, index)) return false;
                 if (m->materials.size() < materials) m->materials.push_back(index);
                 return true;
             },
@@ -381,14 +410,30 @@ private:
             },
             [](const Named*) { return true; });
         if (!ok) return false;
+        if (doc_.materials.size() >= kMaxXMaterials) return tooMany();
         *materialIndex = static_cast<uint32_t>(doc_.materials.size());
         doc_.materials.push_back(std::move(x));
         return true;
     }
 
+    static constexpr uint32_t kNoMesh = 0xFFFFFFFF;
+    struct MeshSize {
+        uint64_t triangles, vertices;  // as the builder counts them
+    };
+
+    struct NameHash {
+        uint64_t salt;
+        size_t operator()(std::string_view name) const {
+            return static_cast<size_t>(saltedHash(std::hash<std::string_view>{}(name), salt));
+        }
+    };
+
     XScanner in_;
     XDocument& doc_;
-    std::unordered_map<std::string_view, Named> names_;
+    std::unordered_map<std::string_view, Named, NameHash> names_{16, NameHash{newHashSalt()}};
+    std::vector<MeshSize> meshSizes_;  // parallel to doc_.meshes
+    uint64_t placedTriangles_ = 0, placedVertices_ = 0;
+    uint32_t references_ = 0;
 };
 
 }  // namespace

@@ -2,6 +2,8 @@
 // taking memory in proportion to what the file claims.
 #include "tests/assets/x_samples.h"
 
+#include "assets/x_document.h"
+
 #include <gtest/gtest.h>
 
 using namespace xtest;
@@ -65,6 +67,45 @@ TEST(XBadInput, AFileMultiplyingOneMeshBeyondTheLimitIsRefused) {
     for (int i = 0; i < 5000; ++i) text += "{Big}";
     text += "}\n";
     EXPECT_EQ(loadResult(text), D3DXFERR_BADARRAYSIZE);
+}
+
+std::string repeated(const std::string& text, size_t times) {
+    std::string out;
+    out.reserve(text.size() * times);
+    for (size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+TEST(XBadInput, EachCountLimitRefusesTheFileOnePastIt) {
+    const std::string triangle = "{1;0;0;0;;1;3;0,0,0;;}\n";
+    auto named = [](const char* type, size_t count, const char* body) {
+        std::string out;
+        for (size_t i = 0; i < count; ++i) out += std::string(type) + " n" + std::to_string(i) + body;
+        return out;
+    };
+    // At the frame and mesh limits the file still loads; one more and it is
+    // refused.
+    for (size_t extra : {0, 1}) {
+        SCOPED_TRACE(extra);
+        const HRESULT expected = extra ? D3DXFERR_BADARRAYSIZE : S_OK;
+        EXPECT_EQ(loadResult(kHeader + repeated("Frame{}", kMaxXFrames - 1 + extra) + "Mesh" + triangle), expected);
+        EXPECT_EQ(loadResult(kHeader + repeated("Mesh" + triangle, kMaxXMeshes + extra)), expected);
+    }
+    // A million names take a while to make; only the one past the limit.
+    EXPECT_EQ(loadResult(kHeader + named("Thing", kMaxXNames, "{}") + "Mesh M" + triangle), D3DXFERR_BADARRAYSIZE);
+}
+
+TEST(XBadInput, ReferencesCountWhetherOrNotTheyPlaceAnything) {
+    // A mesh without a triangle places nothing, but is still a name that
+    // frames may refer to, and each reference still counts.
+    const std::string empty = std::string(kHeader) + "Mesh E {1;0;0;0;;1;2;0,0;;}\n" + cubeMesh() + "\n";
+    EXPECT_EQ(loadResult(empty + "Frame{{E}{Cube}}"), S_OK);
+    EXPECT_EQ(loadResult(empty + "Frame{" + repeated("{E}", kMaxXReferences) + "}"), S_OK);
+    EXPECT_EQ(loadResult(empty + "Frame{" + repeated("{E}", kMaxXReferences + 1) + "}"), D3DXFERR_BADARRAYSIZE);
+    // A material list may not name it.
+    EXPECT_EQ(loadResult(std::string(kHeader) + "Mesh E {1;0;0;0;;0;;}\nMesh{3;0;0;0;,1;0;0;,0;1;0;;1;3;0,1,2;;"
+                                                "MeshMaterialList{1;1;0;;{E}}}"),
+              D3DXFERR_BADDATAREFERENCE);
 }
 
 TEST(XBadInput, DeepNestingIsRefusedAndDeepUnknownObjectsAreSkipped) {

@@ -117,6 +117,7 @@ Journey::Journey(const std::string& name, const std::string& outputFolder, Progr
     : name_(name), output_(outputFolder), launch_(std::move(launch))
 {
     mkdir(output_.c_str(), 0755);
+    if (testsupport::desktopIsWayland()) x_.sendInputTo(testsupport::desktopInputDisplay());
 }
 
 unsigned long Journey::start()

@@ -168,8 +168,29 @@ Shot XSession::waitForColour(unsigned long window, uint32_t rgb, int inset, doub
 
 void XSession::move(unsigned long window, int x, int y)
 {
-    shell("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
-          std::to_string(y));
+    if (inputDisplay_.empty()) {
+        shell("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
+              std::to_string(y));
+        return;
+    }
+    // xdotool gives the position in the parent, the window manager's frame;
+    // xwininfo the one on the root, which the host's pointer needs.
+    int rootX = 0, rootY = 0;
+    std::istringstream lines(shell("xwininfo -id " + std::to_string(window)));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t colon = line.find(':');
+        if (line.find("Absolute upper-left X:") != std::string::npos) rootX = std::atoi(line.c_str() + colon + 1);
+        if (line.find("Absolute upper-left Y:") != std::string::npos) rootY = std::atoi(line.c_str() + colon + 1);
+    }
+    const std::string to = std::to_string(rootX + x) + " " + std::to_string(rootY + y);
+    shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + to);
+    // The compositor passes the motion on in its own time: wait (bounded)
+    // until the program's X server has the pointer there too.
+    const std::string there = "x:" + std::to_string(rootX + x) + " y:" + std::to_string(rootY + y) + " ";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (shell("xdotool getmouselocation").find(there) != 0 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
 void XSession::click(unsigned long window, int x, int y)
@@ -177,11 +198,18 @@ void XSession::click(unsigned long window, int x, int y)
     move(window, x, y);
     // Press and release a moment apart, as a hand does: the menu strip takes
     // its hover and its press from separate frames.
-    shell("sleep 0.05; xdotool mousedown 1; sleep 0.05; xdotool mouseup 1");
+    const std::string to = inputDisplay_.empty() ? "" : "DISPLAY=" + inputDisplay_ + " ";
+    shell("sleep 0.05; " + to + "xdotool mousedown 1; sleep 0.05; " + to + "xdotool mouseup 1");
 }
 
 void XSession::key(unsigned long window, const std::string& keys)
 {
+    // Through a compositor the keys go where its seat's keyboard focus is,
+    // which follows the clicks.
+    if (!inputDisplay_.empty()) {
+        shell("DISPLAY=" + inputDisplay_ + " xdotool key " + keys);
+        return;
+    }
     shell("xdotool windowfocus --sync " + std::to_string(window) + " 2>/dev/null; xdotool key " + keys);
 }
 

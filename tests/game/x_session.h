@@ -54,10 +54,18 @@ public:
     // capture either way.
     Shot waitForColour(unsigned long window, uint32_t rgb, int inset, double seconds);
 
+    // Input goes to `display` instead, at the root coordinates the window
+    // has on its own display: a nested compositor's host, whose output
+    // window covers the program's X server's root one to one.
+    void sendInputTo(const std::string& display) { inputDisplay_ = display; }
+
     // Real pointer and key events (XTEST) at window-relative pixels.
     void click(unsigned long window, int x, int y);
     void move(unsigned long window, int x, int y);
     void key(unsigned long window, const std::string& keys);
+
+private:
+    std::string inputDisplay_;
 };
 
 // A program started in `workingDirectory` with its output in `logFile`.

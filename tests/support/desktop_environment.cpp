@@ -23,6 +23,7 @@ std::string displayName;
 std::string failure;
 std::string folder;      // the bed's own temporary folder: config, logs, sockets
 std::string waylandName;  // the Wayland socket, for the screenshot client
+std::string inputDisplay;  // the X server whose input reaches the program
 
 // Modes a player's monitor offers; the dummy driver adds its own default
 // list around them, as a real monitor's EDID would.
@@ -101,6 +102,31 @@ pid_t spawn(const std::vector<std::string>& argv, const std::string& log)
     _exit(127);
 }
 
+// An X server started with `argv` plus -displayfd, in a process group of its
+// own with its output in `out`; its display name (":N") once it accepts
+// connections, empty when it did not start.
+std::string startXServer(std::vector<std::string> argv, const std::string& out, pid_t* pid)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return {};
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    argv.push_back("-displayfd");
+    argv.push_back(std::to_string(fds[1]));
+    *pid = spawn(argv, out);
+    close(fds[1]);
+    char buffer[32] = {};
+    size_t used = 0;
+    while (*pid > 0 && used < sizeof buffer - 1) {
+        const ssize_t n = read(fds[0], buffer + used, sizeof buffer - 1 - used);
+        if (n <= 0) break;
+        used += size_t(n);
+        if (buffer[used - 1] == '\n') break;
+    }
+    close(fds[0]);
+    if (used == 0) return {};
+    return ":" + std::to_string(std::atoi(buffer));
+}
+
 void stop(pid_t& pid)
 {
     if (pid <= 0) return;
@@ -153,12 +179,14 @@ public:
         startXorg();
 #endif
         if (!failure.empty()) displayName.clear();
+        if (inputDisplay.empty() || !failure.empty()) inputDisplay = displayName;
     }
 
     void TearDown() override
     {
         stop(windowManager_);
         stop(server_);
+        stop(host_);
         if (!folder.empty() && failure.empty()) run("rm -rf '" + folder + "'");
     }
 
@@ -169,45 +197,15 @@ private:
         std::ofstream(config) << kXorgConfig;
         // An empty configuration folder: nothing of the system's own applies.
         mkdir((folder + "/xorg.conf.d").c_str(), 0755);
-        int fds[2];
-        if (pipe(fds) != 0) return;
         const std::string log = folder + "/Xorg.log";
-        server_ = fork();
-        if (server_ == 0) {
-            close(fds[0]);
-            const int out = open((folder + "/Xorg.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out >= 0) {
-                dup2(out, 1);
-                dup2(out, 2);
-            }
-            setpgid(0, 0);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xorg", "Xorg", "-config", config.c_str(), "-configdir", (folder + "/xorg.conf.d").c_str(),
-                   "-noreset", "-nolisten", "tcp", "-novtswitch", "-logfile", log.c_str(), "-displayfd", fd.c_str(),
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        if (server_ < 0) {
-            close(fds[0]);
-            failure = "could not fork for Xorg";
-            return;
-        }
-        char buffer[32] = {};
-        size_t used = 0;
-        while (used < sizeof buffer - 1) {
-            const ssize_t n = read(fds[0], buffer + used, sizeof buffer - 1 - used);
-            if (n <= 0) break;
-            used += size_t(n);
-            if (buffer[used - 1] == '\n') break;
-        }
-        close(fds[0]);
-        if (used == 0) {
+        displayName = startXServer({"Xorg", "-config", config, "-configdir", folder + "/xorg.conf.d", "-noreset",
+                                    "-nolisten", "tcp", "-novtswitch", "-logfile", log},
+                                   folder + "/Xorg.out", &server_);
+        if (displayName.empty()) {
             failure = "Xorg with the dummy driver did not start (it needs root, or Xorg.wrap allowing it); see " + log +
                       " and " + folder + "/Xorg.out";
             return;
         }
-        displayName = ":" + std::to_string(std::atoi(buffer));
         setenv("DISPLAY", displayName.c_str(), 1);
         windowManager_ = spawn({"openbox", "--sm-disable"}, folder + "/openbox.log");
         if (!waitUntil(20, windowManagerRunning)) failure = "openbox did not take the display; see " + folder + "/openbox.log";
@@ -219,9 +217,22 @@ private:
         chmod(folder.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
         waylandName = "q31-" + folder.substr(folder.rfind('-') + 1);
+        // weston's headless backend has a seat with neither pointer nor
+        // keyboard, and Xwayland aborts on XTEST input without them. Its x11
+        // backend, nested in a private Xvfb, takes the host's real X input on
+        // its output window and passes it through its Wayland seat, as a
+        // compositor passes a player's mouse and keyboard.
+        inputDisplay = startXServer({"Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                                    folder + "/Xvfb.out", &host_);
+        if (inputDisplay.empty()) {
+            failure = "Xvfb for weston's output window did not start; see " + folder + "/Xvfb.out";
+            return;
+        }
+        setenv("DISPLAY", inputDisplay.c_str(), 1);
         const std::string log = folder + "/weston.log";
-        server_ = spawn({"weston", "--backend=headless-backend.so", "--use-gl", "--xwayland", "--debug",
-                         "--socket=" + waylandName, "--width=1280", "--height=1024", "--idle-time=0", "--log=" + log},
+        // The x11 backend renders with GL unless told --use-pixman.
+        server_ = spawn({"weston", "--backend=x11-backend.so", "--xwayland", "--debug", "--socket=" + waylandName,
+                         "--width=1280", "--height=1024", "--idle-time=0", "--log=" + log},
                         folder + "/weston.out");
         // weston names the X display it listens on once Xwayland can be started.
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -244,6 +255,7 @@ private:
 
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
+    pid_t host_ = -1;  // the Xvfb under weston's x11 backend
 };
 
 [[maybe_unused]] const auto* registered = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
@@ -254,6 +266,8 @@ namespace testsupport {
 
 const char* desktopDisplay() { return displayName.c_str(); }
 const std::string& desktopFailure() { return failure; }
+
+const char* desktopInputDisplay() { return inputDisplay.c_str(); }
 
 bool desktopIsWayland()
 {

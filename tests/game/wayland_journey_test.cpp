@@ -7,6 +7,8 @@
 // output window takes it and passes it through its seat to Xwayland.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "tests/game/chest_game_fixture.h"
 #include "tests/game/desktop_journey.h"
 #include "tests/support/desktop_environment.h"
@@ -49,6 +51,9 @@ protected:
 
 TEST_F(WaylandJourney, FortyTwoClicksToTheCelebrationAltEnterThereAndBackAndClose)
 {
+    // weston's window manager keeps a frame window per client on Xwayland's root.
+    const auto rootWindows = [] { return shell("xwininfo -root -children | grep -c '^     0x'"); };
+    const std::string bare = rootWindows();
     Journey j("wayland_journey", Q31_TEST_OUTPUT_DIR, {Q31_GAME_EXE, {}, "/tmp", {}});
     ASSERT_NE(j.start(), 0u) << "no window titled Quorvane31 showed the scene";
     j.shot("start");
@@ -98,6 +103,19 @@ TEST_F(WaylandJourney, FortyTwoClicksToTheCelebrationAltEnterThereAndBackAndClos
     // window menu's Close would.
     j.keys("alt+F4");
     EXPECT_EQ(j.program().waitForExit(30), 0) << "Alt+F4 did not end the program with exit code 0";
+    EXPECT_TRUE(waitUntil(10, [&] { return rootWindows() == bare; }))
+        << "weston kept the program's frame:\n" << shell("xwininfo -root -children") << "at first " << bare;
+    // weston drops the surface a moment after Xwayland drops the window:
+    // the closed stage is the screen without the scene's blue.
+    const std::string probe = std::string(Q31_TEST_OUTPUT_DIR) + "/wayland_journey_probe.png";
+    EXPECT_TRUE(waitUntil(20, [&] {
+        if (!testsupport::saveDesktopScreenshot(probe)) return false;
+        const std::string raw = shell("convert '" + probe + "' -depth 8 rgb:-");
+        int blue = 0;
+        for (size_t i = 0; i + 2 < raw.size(); i += 3) blue += raw[i] == 0 && raw[i + 1] == 0 && uint8_t(raw[i + 2]) == 0xFF;
+        return raw.size() == size_t(1280) * 1024 * 3 && blue == 0;
+    })) << "weston still shows the program's scene";
+    std::remove(probe.c_str());
     j.shot("closed");
 }
 

@@ -230,9 +230,13 @@ private:
         }
         setenv("DISPLAY", inputDisplay.c_str(), 1);
         const std::string log = folder + "/weston.log";
+        // No fades: a screenshot right after a window closed shows it gone.
+        const std::string config = folder + "/weston.ini";
+        std::ofstream(config) << "[shell]\nstartup-animation=none\nanimation=none\nclose-animation=none\n"
+                                 "focus-animation=none\n";
         // The x11 backend renders with GL unless told --use-pixman.
         server_ = spawn({"weston", "--backend=x11-backend.so", "--xwayland", "--debug", "--socket=" + waylandName,
-                         "--width=1280", "--height=1024", "--idle-time=0", "--log=" + log},
+                         "--config=" + config, "--width=1280", "--height=1024", "--idle-time=0", "--log=" + log},
                         folder + "/weston.out");
         // weston names the X display it listens on once Xwayland can be started.
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);

@@ -92,10 +92,17 @@ TEST(InstalledMedia, OnlyTheInstalledMediaAreUsed)
         ChildProgram program(prefix + "/games/quorvane31", {}, "/", log, {"Q31_FRAME_REPORT=" + report});
         ASSERT_TRUE(program.started());
         // The error box waits for its OK; without one the game ends by itself.
+        // The box has the main window's title, so which of the two is which is
+        // not known, and it exists before it is shown: Return goes to both
+        // until the program ends (the disabled main window ignores it).
         const unsigned long window = x.waitForWindow("Quorvane31", 10);
         const unsigned long box = x.waitForOtherWindow("Quorvane31", window, 10);
-        if (box != 0) x.key(box, "Return");
-        const int exitStatus = program.waitForExit(20);
+        int exitStatus = program.waitForExit(box != 0 ? 0.5 : 20);
+        for (int tries = 0; box != 0 && exitStatus == -1 && tries < 40; ++tries) {
+            x.key(box, "Return");
+            x.key(window, "Return");
+            exitStatus = program.waitForExit(0.5);
+        }
         EXPECT_GE(exitStatus, 0) << "still running, or ended by a signal";
         EXPECT_EQ(readFile(report), "") << "a frame was presented";
         const std::string output = readFile(log);

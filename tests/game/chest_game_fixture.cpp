@@ -134,6 +134,17 @@ void ChestGameTest::clickAt(POINT p)
     release(p.x, p.y);
 }
 
+void ChestGameTest::planSolutionClicks(std::vector<POINT>* plan)
+{
+    for (int lever : SolutionClicks) {
+        POINT p;
+        ASSERT_TRUE(pointOnLever(lever - 1, &p)) << "lever " << lever;
+        plan->push_back(p);
+        game->puzzle.clickLever(lever - 1);
+        frame();
+    }
+}
+
 bool ChestGameTest::pointOnLever(int index, POINT* point)
 {
     MeshObject* mesh = game->meshes[index];

@@ -79,6 +79,10 @@ protected:
     // A client pixel that hits no lever.
     POINT background() const { return POINT{6, 6}; }
 
+    // The client pixel of each click of the shortest solution, worked out by
+    // the game's own picking while the clicks are played here, so that a
+    // program started at the same size and camera can be clicked through.
+    void planSolutionClicks(std::vector<POINT>* plan);
     // Plays the shortest solution with picked clicks through real input.
     void playSolutionByMouse();
     // Frames until the chest is open (at most `limit` of them).

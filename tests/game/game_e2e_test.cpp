@@ -70,13 +70,7 @@ protected:
         ChestGameTest::SetUp();
         ASSERT_EQ(createGame(), S_OK);
         frame();
-        for (int lever : SolutionClicks) {
-            POINT p;
-            ASSERT_TRUE(pointOnLever(lever - 1, &p)) << "lever " << lever;
-            plan.push_back(p);
-            game->puzzle.clickLever(lever - 1);
-            frame();
-        }
+        ASSERT_NO_FATAL_FAILURE(planSolutionClicks(&plan));
         ASSERT_TRUE(q31automation::menuBarItemRect(game->window, 0, &fileItem));
         SendMessage(game->window, WM_CLOSE, 0, 0);
         pump();

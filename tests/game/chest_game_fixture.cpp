@@ -221,6 +221,21 @@ void expectColour(const D3DCOLORVALUE& c, float r, float g, float b, float a, co
     EXPECT_FLOAT_EQ(c.a, a);
 }
 
+// The device's material, its colours checked in the order diffuse, ambient,
+// specular, emissive.
+D3DMATERIAL9 expectMaterial(IDirect3DDevice9* device, const D3DCOLORVALUE (&colours)[4], const char* what)
+{
+    D3DMATERIAL9 material = {};
+    device->GetMaterial(&material);
+    const D3DCOLORVALUE* actual[] = {&material.Diffuse, &material.Ambient, &material.Specular, &material.Emissive};
+    static const char* const names[] = {"diffuse", "ambient", "specular", "emissive"};
+    for (int n = 0; n < 4; ++n) {
+        SCOPED_TRACE(names[n]);
+        expectColour(*actual[n], colours[n].r, colours[n].g, colours[n].b, colours[n].a, what);
+    }
+    return material;
+}
+
 void expectCommonState(IDirect3DDevice9* device, const D3DXMATRIX& projection)
 {
     const struct {
@@ -307,12 +322,8 @@ void ChestGameTest::expectCoinState()
     std::memcpy(&falloff, &light.Falloff, sizeof falloff);
     EXPECT_EQ(falloff, 0x461C400Au);
     EXPECT_EQ(light.Attenuation0, 10000.0f);
-    D3DMATERIAL9 material = {};
-    device->GetMaterial(&material);
-    expectColour(material.Diffuse, 0.0f, 0.0f, 0.0f, 0.0f, "coin material diffuse");
-    expectColour(material.Ambient, 0.8f, 0.4f, 0.2f, 0.0f, "coin material ambient");
-    expectColour(material.Specular, 1.0f, 1.0f, 0.7f, 0.0f, "coin material specular");
-    expectColour(material.Emissive, 0.0f, 0.0f, 0.0f, 0.0f, "coin material emissive");
+    const D3DMATERIAL9 material =
+        expectMaterial(device, {{0, 0, 0, 0}, {0.8f, 0.4f, 0.2f, 0}, {1, 1, 0.7f, 0}, {0, 0, 0, 0}}, "coin material");
     EXPECT_EQ(material.Power, 4.0f);
     expectLightingSwitches(device);
     EXPECT_EQ(renderState(device, D3DRS_SPECULARENABLE), DWORD(TRUE));
@@ -331,12 +342,7 @@ void ChestGameTest::expectStateBeforeTheNextFrame(bool chest)
     IDirect3DDevice9* device = game->device;
     if (chest) {
         // Chest frames replace it with the subsets' own materials.
-        D3DMATERIAL9 material = {};
-        device->GetMaterial(&material);
-        expectColour(material.Diffuse, 1.0f, 0.0f, 0.0f, 1.0f, "chest material diffuse");
-        expectColour(material.Ambient, 1.0f, 0.0f, 0.0f, 1.0f, "chest material ambient");
-        expectColour(material.Specular, 0.0f, 0.0f, 0.0f, 0.0f, "chest material specular");
-        expectColour(material.Emissive, 0.0f, 0.0f, 0.0f, 0.0f, "chest material emissive");
+        expectMaterial(device, {{1, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, 0, 0}, {0, 0, 0, 0}}, "chest material");
         expectChestState();
     } else {
         expectCoinState();

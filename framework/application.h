@@ -112,6 +112,8 @@ protected:
     bool deviceLost = false;
     bool minimized = false;
     bool maximized = false;
+    // Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE: a drag, acted on at its end.
+    bool sizeMoving = false;
     bool ignoreSizeChange = false;
     bool deviceResourcesCreated = false;
     bool deviceResourcesRestored = false;

@@ -2,6 +2,7 @@
 // paired by deviceResourcesCreated and deviceResourcesRestored; see
 // application.h.
 #include "framework/application.h"
+#include "framework/frame_report.h"
 
 #include <windows.h>
 #include <d3d9.h>
@@ -144,6 +145,7 @@ HRESULT Application::resetDevice()
     }
     HRESULT hr = device->Reset(&presentParams);
     if (FAILED(hr)) return hr;
+    reportDeviceReset();
 
     refreshBackBufferAndCursor();
     hr = onDeviceReset();

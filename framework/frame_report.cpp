@@ -19,6 +19,7 @@ int64_t wallClockMicroseconds()
 struct FrameReport {
     FILE* file = nullptr;
     int64_t frames = 0;
+    int64_t resets = 0;
     int64_t nextLineAt = 0;
 
     FrameReport()
@@ -35,13 +36,19 @@ struct FrameReport {
     FrameReport& operator=(const FrameReport&) = delete;
 };
 
+// Looked at once, on first use: without the variable every later call
+// returns at once.
+FrameReport& theReport()
+{
+    static FrameReport report;
+    return report;
+}
+
 }  // namespace
 
 void reportPresentedFrame()
 {
-    // Looked at once, on the first frame: without the variable every later
-    // call returns here.
-    static FrameReport report;
+    FrameReport& report = theReport();
     if (!report.file) return;
 
     const int64_t now = wallClockMicroseconds();
@@ -55,4 +62,12 @@ void reportPresentedFrame()
     }
     std::fflush(report.file);
     report.nextLineAt = now + LineInterval;
+}
+
+void reportDeviceReset()
+{
+    FrameReport& report = theReport();
+    if (!report.file) return;
+    std::fprintf(report.file, "resets %" PRId64 " %" PRId64 "\n", ++report.resets, wallClockMicroseconds());
+    std::fflush(report.file);
 }

@@ -93,7 +93,11 @@ HRESULT Application::onSize(WPARAM wParam)
             minimized = false;
             return checkClientResize();
         }
-        // A drag is acted on once, at WM_EXITSIZEMOVE.
+        // A drag is acted on once, at WM_EXITSIZEMOVE. A new size from
+        // anywhere else (a window manager that tiles or snaps, a restore that
+        // arrives as two messages) is acted on now: waiting would leave the
+        // scene drawn at the old size until the next drag.
+        if (windowed && !sizeMoving) return checkClientResize();
     }
     return S_OK;
 }
@@ -167,10 +171,14 @@ LRESULT Application::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         }
         break;
 
-    case WM_ENTERMENULOOP:
-    case WM_ENTERSIZEMOVE: pause(true); break;
+    case WM_ENTERMENULOOP: pause(true); break;
+    case WM_ENTERSIZEMOVE:
+        sizeMoving = true;
+        pause(true);
+        break;
     case WM_EXITMENULOOP: pause(false); break;
     case WM_EXITSIZEMOVE:
+        sizeMoving = false;
         pause(false);
         checkClientResize();
         break;

@@ -2,6 +2,7 @@
 // enabling, styles and window longs, text. Each top-level window gets its SDL
 // window and compositor here.
 #include "platform/core/sdl_video.h"
+#include "platform/core/x11_frame_hints.h"
 #include "platform/user/compositor.h"
 #include "platform/user/input_state.h"
 #include "platform/user/menu_loop.h"
@@ -41,6 +42,16 @@ void applyDecorations(Window& window)
     if (!window.sdl) return;
     SDL_SetWindowBordered(window.sdl, bordered(window.style) ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowResizable(window.sdl, (window.style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
+    // The title bar's buttons as the style has them: a message box or dialog
+    // offers neither minimise nor maximise.
+    platform::FrameHints hints;
+    hints.framed = bordered(window.style);
+    hints.closeBox = (window.style & WS_SYSMENU) != 0;
+    hints.minimizeBox = (window.style & (WS_SYSMENU | WS_MINIMIZEBOX)) == (WS_SYSMENU | WS_MINIMIZEBOX);
+    hints.maximizeBox = (window.style & (WS_SYSMENU | WS_MAXIMIZEBOX)) == (WS_SYSMENU | WS_MAXIMIZEBOX);
+    hints.sizing = (window.style & WS_THICKFRAME) != 0;
+    const Window* owner = window.parent ? findWindow(window.parent) : nullptr;
+    platform::applyFrameHints(window.sdl, owner ? owner->sdl : nullptr, hints);
 }
 
 }  // namespace
@@ -104,6 +115,7 @@ bool createSdlWindow(Window& window, int x, int y, int width, int height, bool d
     window.rect = RECT{actualX, actualY, actualX + actualWidth, actualY + actualHeight};
     window.compositor->setClientArea(RECT{0, clientTop(window), actualWidth, actualHeight});
     applyIcon(window);
+    applyDecorations(window);
     return true;
 }
 

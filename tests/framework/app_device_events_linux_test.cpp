@@ -202,5 +202,38 @@ TEST_F(LinuxApp, SizeChangesAreNotActedOnWhileIgnored)
                                          "frame"}));
 }
 
+// A drag waits for its end; a new size from anywhere else (a tiling window
+// manager, SetWindowPos, a restore that arrives as two messages) is acted on
+// at once, so that no frame is drawn at the old size meanwhile.
+TEST_F(LinuxApp, ASizeChangeOutsideADragResetsAtOnceAndADragAtItsEnd)
+{
+    UINT widthDuringDrag = 0, widthAfterSetWindowPos = 0;
+    LONG clientWidth = 0;
+    app->onFrame[3] = [&](TraceApp& a) {
+        a.note("drag");
+        SendMessage(a.window, WM_ENTERSIZEMOVE, 0, 0);
+        SetWindowPos(a.window, nullptr, 0, 0, 420, 360, SWP_NOMOVE | SWP_NOZORDER);
+        widthDuringDrag = a.presentParams.BackBufferWidth;
+        a.note("drag ends");
+        SendMessage(a.window, WM_EXITSIZEMOVE, 0, 0);
+    };
+    app->onFrame[5] = [&](TraceApp& a) {
+        a.note("moved by the system");
+        SetWindowPos(a.window, nullptr, 0, 0, 380, 300, SWP_NOMOVE | SWP_NOZORDER);
+        widthAfterSetWindowPos = a.presentParams.BackBufferWidth;
+        RECT client;
+        GetClientRect(a.window, &client);
+        clientWidth = client.right;
+        exitSoon(a);
+    };
+    ASSERT_EQ(app->create(instance()), S_OK);
+    EXPECT_EQ(app->run(), 0);
+    EXPECT_EQ(widthDuringDrag, 320u);
+    EXPECT_NE(clientWidth, 320);
+    EXPECT_EQ(widthAfterSetWindowPos, static_cast<UINT>(clientWidth));
+    EXPECT_EQ(app->trace, startAndClose({"drag", "drag ends", "onDeviceLost", "onDeviceReset", "frame",
+                                         "moved by the system", "onDeviceLost", "onDeviceReset", "frame"}));
+}
+
 }  // namespace
 }  // namespace frameworktest

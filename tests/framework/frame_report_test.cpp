@@ -18,7 +18,7 @@
 
 namespace {
 
-TEST(FrameReport, WritesTheFirstFrameThenACountOncePerSecond)
+TEST(FrameReport, WritesTheFirstFrameACountOncePerSecondAndEachReset)
 {
     std::error_code error;
     const std::filesystem::path file =
@@ -34,6 +34,8 @@ TEST(FrameReport, WritesTheFirstFrameThenACountOncePerSecond)
     std::this_thread::sleep_for(std::chrono::milliseconds(1050));
     reportPresentedFrame();  // the third frame, a second on: a line
     reportPresentedFrame();  // a second from that line has not passed
+    reportDeviceReset();     // each reset has its line at once
+    reportDeviceReset();
 
     std::ifstream in(file, std::ios::binary);
     std::stringstream bytes;
@@ -55,6 +57,13 @@ TEST(FrameReport, WritesTheFirstFrameThenACountOncePerSecond)
     // Wall-clock microseconds: after 2020, and at least the second slept apart.
     EXPECT_GT(first, 1577836800LL * 1000000);
     EXPECT_GE(at - first, 1000000);
+    for (long long n = 1; n <= 2; ++n) {
+        long long resetAt = 0;
+        ASSERT_TRUE(lines >> word >> count >> resetAt) << text;
+        EXPECT_EQ(word, "resets");
+        EXPECT_EQ(count, n);
+        EXPECT_GE(resetAt, at);
+    }
     EXPECT_FALSE(lines >> word) << "a line less than a second after the last: " << word;
 }
 

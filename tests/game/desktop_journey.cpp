@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -120,10 +121,23 @@ Journey::Journey(const std::string& name, const std::string& outputFolder, Progr
     if (testsupport::desktopIsWayland()) x_.sendInputTo(testsupport::desktopInputDisplay());
 }
 
+std::string Journey::reportPath() const
+{
+    return output_ + "/" + name_ + ".report";
+}
+
 unsigned long Journey::start()
 {
+    std::vector<std::string> environment = launch_.environment;
+    std::string report = reportPath();
+    std::remove(report.c_str());
+    if (launch_.underWine) {
+        std::replace(report.begin(), report.end(), '/', '\\');
+        report = "Z:" + report;
+    }
+    environment.push_back("Q31_FRAME_REPORT=" + report);
     program_ = std::make_unique<ChildProgram>(launch_.path, launch_.arguments, launch_.workingDirectory,
-                                              output_ + "/" + name_ + ".log", launch_.environment);
+                                              output_ + "/" + name_ + ".log", environment);
     if (!program_->started()) return 0;
     window_ = x_.waitForWindow("Quorvane31", 90);
     if (!window_) return 0;
@@ -134,6 +148,19 @@ unsigned long Journey::start()
 std::string Journey::logTail()
 {
     return shell("tail -c 600 '" + output_ + "/" + name_ + ".log'");
+}
+
+int Journey::resets()
+{
+    std::ifstream in(reportPath(), std::ios::binary);
+    std::string word, line;
+    int count = 0;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        int n = 0;
+        if (fields >> word >> n && word == "resets") count = n;
+    }
+    return count;
 }
 
 std::string Journey::shot(const std::string& stage)

@@ -36,6 +36,8 @@ struct ProgramLaunch {
     std::vector<std::string> arguments;
     std::string workingDirectory;
     std::vector<std::string> environment;
+    // The Windows build under Wine: paths it is given are Wine's (Z:\...).
+    bool underWine = false;
 };
 
 class Journey {
@@ -51,6 +53,9 @@ public:
     bool running() { return program_ && program_->waitForExit(0) == -1; }
     // The last lines the program wrote.
     std::string logTail();
+    // Device resets the program has done so far, from its frame report
+    // (framework/frame_report.h), which start() turns on.
+    int resets();
 
     // Saves the whole screen as the next numbered stage; the path.
     std::string shot(const std::string& stage);
@@ -92,6 +97,8 @@ public:
     void dragFrameCorner(int dx, int dy);
 
 private:
+    std::string reportPath() const;
+
     std::string name_;
     std::string output_;
     ProgramLaunch launch_;

@@ -38,7 +38,7 @@ bool haveWindowsBuild()
 // the Windows tests' Xvfb or another journey's desktop is not this one.
 ProgramLaunch windowsBuild(const std::string& journey)
 {
-    return {Q31_WINE_RUN, {Q31_JOURNEY_WINEPREFIX + journey, Q31_WINDOWS_GAME_EXE}, Q31_MEDIA_DIR, {}};
+    return {Q31_WINE_RUN, {Q31_JOURNEY_WINEPREFIX + journey, Q31_WINDOWS_GAME_EXE}, Q31_MEDIA_DIR, {}, true};
 }
 
 class DesktopJourney : public ::testing::Test {
@@ -68,6 +68,22 @@ protected:
     // F2, then Fullscreen and (unless the desktop's) a resolution, then OK.
     void fullScreenThroughTheDialog(Journey& j, ScreenMode mode)
     {
+        askForFullScreen(j, mode);
+        const bool full = waitUntil(60, [&] {
+            const Geometry g = j.clientGeometry();
+            // Covering the screen is what both targets show; the window
+            // manager's full-screen state is each runtime's own choice.
+            return currentScreenMode() == mode && g.width == mode.width && g.height == mode.height &&
+                   j.sceneFillsClient();
+        });
+        const Geometry g = j.clientGeometry();
+        EXPECT_TRUE(full) << "not full screen and drawn at " << mode.width << " x " << mode.height << ": state ["
+                          << j.windowState() << "], window " << g.width << " x " << g.height << ", screen mode "
+                          << currentScreenMode().width << " x " << currentScreenMode().height;
+    }
+
+    void askForFullScreen(Journey& j, ScreenMode mode)
+    {
         j.keys("F2");
         const unsigned long dialog = j.waitForWindowTitled("Direct3D Settings", 30);
         ASSERT_NE(dialog, 0u) << "F2 shows no settings dialog";
@@ -80,17 +96,6 @@ protected:
         }
         j.clickDialogOk(dialog);
         EXPECT_TRUE(j.windowGone(dialog, 20)) << "OK did not close the dialog";
-        const bool full = waitUntil(60, [&] {
-            const Geometry g = j.clientGeometry();
-            // Covering the screen is what both targets show; the window
-            // manager's full-screen state is each runtime's own choice.
-            return currentScreenMode() == mode && g.width == mode.width && g.height == mode.height &&
-                   j.sceneFillsClient();
-        });
-        const Geometry g = j.clientGeometry();
-        EXPECT_TRUE(full) << "not full screen and drawn at " << mode.width << " x " << mode.height << ": state ["
-                          << j.windowState() << "], window " << g.width << " x " << g.height << ", screen mode "
-                          << currentScreenMode().width << " x " << currentScreenMode().height;
     }
 
     void backToTheWindow(Journey& j, const std::string& how)
@@ -125,15 +130,21 @@ protected:
         j.shot("alt_enter_window");
         stillPlays(j, "Alt+Enter");
 
+        // A new client size is one reset; hiding and showing the same size is none.
+        const int resetsBefore = j.resets();
         j.clickTitleButton(1);
         EXPECT_TRUE(waitUntil(30, [&] { return j.maximized() && j.clientGeometry().width > 500 && j.sceneFillsClient(); }))
             << "the maximise button did not give a bigger, fully drawn client";
+        EXPECT_TRUE(waitUntil(10, [&] { return j.resets() > resetsBefore; })) << "maximise: no device reset";
         j.shot("maximised");
         stillPlays(j, "maximise");
+        EXPECT_EQ(j.resets(), resetsBefore + 1) << "maximise: not one reset";
         j.clickTitleButton(1);
         backToTheWindow(j, "restore from maximised");
+        EXPECT_TRUE(waitUntil(10, [&] { return j.resets() > resetsBefore + 1; })) << "restore: no device reset";
         j.shot("restored");
         stillPlays(j, "restore");
+        EXPECT_EQ(j.resets(), resetsBefore + 2) << "restore: not one reset";
 
         j.clickTitleButton(2);
         EXPECT_TRUE(waitUntil(30, [&] { return !j.viewable(); })) << "the minimise button left the window shown";
@@ -144,6 +155,7 @@ protected:
         EXPECT_TRUE(waitUntil(30, [&] { return j.viewable() && j.sceneFillsClient(); }))
             << "the window did not come back drawn";
         stillPlays(j, "minimise and restore");
+        EXPECT_EQ(j.resets(), resetsBefore + 2) << "minimise and restore: a device reset";
 
         j.dragFrameCorner(120, 80);
         EXPECT_TRUE(waitUntil(30, [&] {
@@ -208,7 +220,65 @@ protected:
             << "the screen stayed at " << currentScreenMode().width << " x " << currentScreenMode().height;
         j.shot("ended");
     }
+
+    // A model file goes away while the game runs (the folder was cleaned, a
+    // share went offline): the full-screen device the dialog asks for at
+    // 800 x 600 cannot load it. The error box must come up at the desktop
+    // mode and, once answered, the program ends with the mode given back.
+    void fatalErrorOnTheWayToFullScreen(Journey& j, const std::string& model)
+    {
+        ASSERT_NE(j.start(), 0u);
+        ASSERT_EQ(std::remove(model.c_str()), 0) << model;
+        askForFullScreen(j, Small);
+        const unsigned long box = j.waitForWindowTitled("Quorvane31", 60);
+        ASSERT_NE(box, 0u) << "no error box: " << j.logTail();
+        EXPECT_TRUE(waitUntil(20, [] { return currentScreenMode() == Desktop; }))
+            << "the error box is up at " << currentScreenMode().width << " x " << currentScreenMode().height;
+        j.shot("error_box");
+        shell("xdotool windowfocus --sync " + std::to_string(box) + " 2>/dev/null; xdotool key Return");
+        EXPECT_GE(j.program().waitForExit(30), 0) << "Enter on the error box did not end the program";
+        EXPECT_EQ(currentScreenMode(), Desktop);
+        j.shot("ended");
+    }
 };
+
+// Copies of the program that may lose a model file: the Linux build installed
+// into, and the Windows build with its media copied into, a scratch folder.
+class DesktopJourneyWithOwnMedia : public DesktopJourney {
+protected:
+    void SetUp() override
+    {
+        DesktopJourney::SetUp();
+        char name[] = "/tmp/q31-journey-media-XXXXXX";
+        ASSERT_NE(mkdtemp(name), nullptr);
+        scratch = name;
+    }
+    void TearDown() override
+    {
+        if (!scratch.empty()) shell("rm -rf '" + scratch + "'");
+    }
+    std::string scratch;
+};
+
+TEST_F(DesktopJourneyWithOwnMedia, TheLinuxBuildGivesTheDesktopModeBackAfterAFatalErrorOnTheWayToFullScreen)
+{
+    int status = -1;
+    const std::string log = shell("'" Q31_CMAKE "' --install '" Q31_BINARY_DIR "' --prefix '" + scratch + "' 2>&1", &status);
+    ASSERT_EQ(status, 0) << log;
+    Journey j("linux_fatal", Q31_TEST_OUTPUT_DIR, {scratch + "/games/quorvane31", {}, "/", {}});
+    fatalErrorOnTheWayToFullScreen(j, scratch + "/share/quorvane31/media/Base02.x");
+}
+
+TEST_F(DesktopJourneyWithOwnMedia, TheWindowsBuildUnderWineGivesTheDesktopModeBackAfterAFatalErrorOnTheWayToFullScreen)
+{
+    if (!haveWindowsBuild()) GTEST_SKIP() << "no Windows build at " << Q31_WINDOWS_GAME_EXE;
+    int status = -1;
+    const std::string log = shell("cp '" Q31_WINDOWS_GAME_EXE "' '" Q31_MEDIA_DIR "'/* '" + scratch + "/' 2>&1", &status);
+    ASSERT_EQ(status, 0) << log;
+    Journey j("wine_fatal", Q31_TEST_OUTPUT_DIR,
+              {Q31_WINE_RUN, {Q31_JOURNEY_WINEPREFIX + std::string("fatal"), scratch + "/quorvane31.exe"}, scratch, {}, true});
+    fatalErrorOnTheWayToFullScreen(j, scratch + "/Base02.x");
+}
 
 TEST_F(DesktopJourney, TheLinuxBuildThroughDialogFullScreenWindowManagerAndClose)
 {

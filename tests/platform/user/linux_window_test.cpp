@@ -10,6 +10,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <epoxy/gl.h>
 
 #include <atomic>
@@ -155,6 +156,75 @@ TEST_F(UserLinuxWindow, FullScreenStyleDropsTheDecorationsAndWindowedStyleRestor
     SetWindowLongA(window, GWL_STYLE, windowed);
     EXPECT_FALSE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_BORDERLESS);
     EXPECT_TRUE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_RESIZABLE);
+}
+
+// The X properties the window manager reads for the frame's buttons and a
+// dialog's place above its owner.
+struct FrameProperties {
+    unsigned long motifFunctions = 0;  // 0: no Motif hints of functions
+    ::Window transientFor = 0;
+    bool dialogType = false;
+};
+
+FrameProperties framePropertiesOf(HWND window)
+{
+    FrameProperties found;
+    Display* display = nullptr;
+    const ::Window xWindow = usertest::xWindowOf(window, &display);
+    if (!xWindow) return found;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    if (XGetWindowProperty(display, xWindow, motif, 0, 5, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) == Success && data) {
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        if (count >= 2 && (values[0] & 1)) found.motifFunctions = values[1];
+        XFree(data);
+    }
+    XGetTransientForHint(display, xWindow, &found.transientFor);
+    data = nullptr;
+    const Atom windowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    if (XGetWindowProperty(display, xWindow, windowType, 0, 8, False, XA_ATOM, &type, &format, &count, &after,
+                           &data) == Success && data) {
+        const Atom dialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+        found.dialogType = count >= 1 && reinterpret_cast<const Atom*>(data)[0] == dialog;
+        XFree(data);
+    }
+    return found;
+}
+
+constexpr unsigned long kMotifResize = 2, kMotifMinimize = 8, kMotifMaximize = 16, kMotifClose = 32;
+
+TEST_F(UserLinuxWindow, TheFrameOffersTheButtonsOfTheStyleAndAnOwnedBoxIsADialogAboveItsOwner)
+{
+    HWND main = createGameWindow();
+    ASSERT_NE(main, nullptr);
+    FrameProperties frame = framePropertiesOf(main);
+    EXPECT_EQ(frame.motifFunctions & (kMotifResize | kMotifMinimize | kMotifMaximize | kMotifClose),
+              kMotifResize | kMotifMinimize | kMotifMaximize | kMotifClose);
+    EXPECT_EQ(frame.transientFor, 0u);
+    EXPECT_FALSE(frame.dialogType);
+
+    // As a message box or dialog is made: owned, a caption and close box only.
+    HWND box = CreateWindowExA(WS_EX_DLGMODALFRAME, RecordingWindows::className(), "box",
+                               WS_POPUP | WS_CAPTION | WS_SYSMENU, 10, 10, 200, 100, main, nullptr, nullptr, nullptr);
+    ASSERT_NE(box, nullptr);
+    frame = framePropertiesOf(box);
+    EXPECT_EQ(frame.motifFunctions & (kMotifResize | kMotifMinimize | kMotifMaximize | kMotifClose), kMotifClose);
+    Display* display = nullptr;
+    EXPECT_EQ(frame.transientFor, usertest::xWindowOf(main, &display));
+    EXPECT_TRUE(frame.dialogType);
+    DestroyWindow(box);
+
+    // Full screen drops the frame (SDL's hints then) and the windowed style
+    // brings every button back.
+    const LONG windowed = GetWindowLongA(main, GWL_STYLE);
+    SetWindowLongA(main, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_SYSMENU | WS_VISIBLE));
+    SetWindowLongA(main, GWL_STYLE, windowed);
+    EXPECT_EQ(framePropertiesOf(main).motifFunctions & (kMotifMinimize | kMotifMaximize),
+              kMotifMinimize | kMotifMaximize);
 }
 
 TEST_F(UserLinuxWindow, MinimumTrackingSizeBecomesSdlsMinimumAndLimitsSetWindowPos)

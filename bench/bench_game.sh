@@ -218,8 +218,8 @@ if [ "$wine_half" = 1 ]; then
     [ -s "$scratch/linux.txt" ] && [ -s "$scratch/wine.txt" ] && awk -v of="$(cut -d' ' -f2 "$scratch/linux.txt" | median)" -v wf="$(cut -d' ' -f2 "$scratch/wine.txt" | median)" \
         -v oc="$(cut -d' ' -f3 "$scratch/linux.txt" | median)" -v wc="$(cut -d' ' -f3 "$scratch/wine.txt" | median)" \
         -v os="$(cut -d' ' -f1 "$scratch/linux.txt" | median)" -v ws="$(cut -d' ' -f1 "$scratch/wine.txt" | median)" 'BEGIN {
-        if (wf > 0) printf "Game fps: ours/Wine = %.2f (target >= 1.5; above 1 means ours draws faster)\n", of / wf
-        if (oc > 0) printf "Game CPU a frame: Wine/ours = %.2f (above 1 means ours costs less a frame)\n", wc / oc
+        if (wf > 0) printf "Game fps: ours/Wine = %.2f (target >= 2.0; above 1 means ours draws faster)\n", of / wf
+        if (oc > 0) printf "Game CPU a frame: Wine/ours = %.2f (target >= 2.5; above 1 means ours costs less a frame)\n", wc / oc
         if (os > 0) printf "Game start-up: Wine/ours = %.2f (above 1 means ours starts faster)\n", ws / os
     }'
 fi

@@ -246,7 +246,9 @@ void Device::resetState()
     dirtySamplers_ = ~0u;
     keyDirty_ = true;
     ++transformVersion_;
-    ++lightingVersion_;
+    ++projectionVersion_;
+    ++materialVersion_;
+    ++lightsVersion_;
     ++miscVersion_;
     derivedTransformsStale_ = derivedLightsStale_ = true;
     program_ = nullptr;

@@ -218,7 +218,10 @@ private:
     // What changed since the last draw.
     uint32_t dirty_ = ~0u;
     uint32_t dirtySamplers_ = ~0u;
-    uint64_t transformVersion_ = 1, lightingVersion_ = 1, miscVersion_ = 1;
+    // Each group of uniforms is uploaded to a program only when its version
+    // moved since that program last took it.
+    uint64_t transformVersion_ = 1, projectionVersion_ = 1, materialVersion_ = 1, lightsVersion_ = 1,
+             miscVersion_ = 1;
     bool keyDirty_ = true;
     FfpKey key_ = {};
     FfpProgram* program_ = nullptr;

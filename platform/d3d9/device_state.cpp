@@ -185,7 +185,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
     slot = value;
     if (selectsShader(state)) keyDirty_ = true;
     if (feedsUniform(state)) ++miscVersion_;
-    if (state == D3DRS_AMBIENT) ++lightingVersion_;
+    if (state == D3DRS_AMBIENT) ++materialVersion_;
     dirty_ |= kDirtyRaster;
     return D3D_OK;
 }
@@ -283,15 +283,19 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix
         recording_->mask_.transforms.set(slot);
         return D3D_OK;
     }
-    state_.transforms[slot] = *matrix;
+    D3DMATRIX& current = state_.transforms[slot];
+    if (std::memcmp(&current, matrix, sizeof current) == 0) return D3D_OK;
+    current = *matrix;
     if (unsigned(slot) >= kTextureSlot) {
         ++miscVersion_;
+    } else if (slot == int(kProjectionSlot)) {
+        ++projectionVersion_;
     } else {
         ++transformVersion_;
         derivedTransformsStale_ = true;
         if (slot == int(kViewSlot)) {
             derivedLightsStale_ = true;
-            ++lightingVersion_;
+            ++lightsVersion_;
         }
     }
     return D3D_OK;
@@ -334,6 +338,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* viewport)
         recording_->mask_.viewport = true;
         return D3D_OK;
     }
+    if (std::memcmp(&state_.viewport, viewport, sizeof *viewport) == 0) return D3D_OK;
     state_.viewport = *viewport;
     dirty_ |= kDirtyViewport;
     ++miscVersion_;
@@ -355,8 +360,10 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* material)
         recording_->mask_.material = true;
         return D3D_OK;
     }
+    // Meshes set their material subset by subset, mostly to the one already set.
+    if (std::memcmp(&state_.material, material, sizeof *material) == 0) return D3D_OK;
     state_.material = *material;
-    ++lightingVersion_;
+    ++materialVersion_;
     return D3D_OK;
 }
 
@@ -373,15 +380,19 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light)
     if (light->Type != D3DLIGHT_DIRECTIONAL && light->Range < 0.f) return D3DERR_INVALIDCALL;
     DeviceState& target = recording_ ? recording_->state_ : state_;
     if (recording_) recording_->mask_.markLight(index);
+    bool typeChanged = true;
     if (LightSlot* slot = target.findLight(index)) {
+        if (!recording_ && std::memcmp(&slot->light, light, sizeof *light) == 0) return D3D_OK;
+        typeChanged = slot->light.Type != light->Type;
         slot->light = *light;
     } else {
         target.lights.push_back({index, *light, false});
     }
     if (!recording_) {
-        ++lightingVersion_;
+        ++lightsVersion_;
         derivedLightsStale_ = true;
-        keyDirty_ = true;
+        // The shaders depend on the types of the lights, not their values.
+        if (typeChanged) keyDirty_ = true;
     }
     return D3D_OK;
 }
@@ -406,7 +417,7 @@ HRESULT Device::LightEnable(DWORD index, BOOL enable)
         slot = &target.lights.back();
     }
     if ((slot->enabled != (enable != FALSE)) && !recording_) {
-        ++lightingVersion_;
+        ++lightsVersion_;
         derivedLightsStale_ = true;
         keyDirty_ = true;
     }

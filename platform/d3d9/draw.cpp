@@ -427,10 +427,8 @@ void Device::applyTextures()
             glBindSampler(s, samplers_[s]);
             boundTextures_[s] = name;
         }
-        if (texture) {
-            glActiveTexture(GL_TEXTURE0 + s);
-            texture->applyBaseLevel(ss[D3DSAMP_MIPFILTER] == D3DTEXF_NONE ? 0 : ss[D3DSAMP_MAXMIPLEVEL]);
-        }
+        if (texture)
+            texture->applyBaseLevel(GL_TEXTURE0 + s, ss[D3DSAMP_MIPFILTER] == D3DTEXF_NONE ? 0 : ss[D3DSAMP_MAXMIPLEVEL]);
         if (dirtySamplers_ & (1u << s)) {
             const GLuint sampler = samplers_[s];
             const bool linearMin = ss[D3DSAMP_MINFILTER] >= D3DTEXF_LINEAR;
@@ -461,12 +459,15 @@ void Device::uploadUniforms(FfpProgram* p)
         const GLsizei count = 1 + key_.blendWeights;
         glUniformMatrix4fv(p->worldView, count, GL_FALSE, &derived_.worldView[0].m[0][0]);
         if (p->normalMatrix >= 0) glUniformMatrix3fv(p->normalMatrix, count, GL_FALSE, derived_.normalMatrix[0]);
-        glUniformMatrix4fv(p->projection, 1, GL_FALSE, &state_.transforms[kProjectionSlot].m[0][0]);
         p->transformVersion = transformVersion_;
     }
-    if (p->lightingVersion != lightingVersion_) {
+    if (p->projectionVersion != projectionVersion_) {
+        glUniformMatrix4fv(p->projection, 1, GL_FALSE, &state_.transforms[kProjectionSlot].m[0][0]);
+        p->projectionVersion = projectionVersion_;
+    }
+    // A program without lighting reads neither group (lighting is in its key).
+    if (p->materialVersion != materialVersion_) {
         if (key_.lighting) {
-            if (derivedLightsStale_) computeDerivedLights();
             const D3DMATERIAL9& m = state_.material;
             glUniform4fv(p->matDiffuse, 1, &m.Diffuse.r);
             glUniform4fv(p->matAmbient, 1, &m.Ambient.r);
@@ -476,6 +477,12 @@ void Device::uploadUniforms(FfpProgram* p)
             float ambient[4];
             colorToFloats(state_.renderStates[D3DRS_AMBIENT], ambient);
             glUniform4fv(p->globalAmbient, 1, ambient);
+        }
+        p->materialVersion = materialVersion_;
+    }
+    if (p->lightsVersion != lightsVersion_) {
+        if (key_.lighting) {
+            if (derivedLightsStale_) computeDerivedLights();
             const GLsizei n = key_.lightCount;
             if (n > 0) {
                 glUniform4fv(p->lightDiffuse, n, derived_.lightDiffuse[0]);
@@ -487,7 +494,7 @@ void Device::uploadUniforms(FfpProgram* p)
                 glUniform3fv(p->lightSpot, n, derived_.lightSpot[0]);
             }
         }
-        p->lightingVersion = lightingVersion_;
+        p->lightsVersion = lightsVersion_;
     }
     if (p->miscVersion != miscVersion_) {
         const D3DVIEWPORT9& vp = state_.viewport;

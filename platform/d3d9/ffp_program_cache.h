@@ -69,7 +69,7 @@ struct FfpProgram {
     GLint lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1, lightPosition = -1, lightDirection = -1;
     GLint lightAttenuation = -1, lightSpot = -1;
     GLint textureFactor = -1, alphaRef = -1, fogColor = -1, fogParams = -1;
-    uint64_t transformVersion = 0, lightingVersion = 0, miscVersion = 0;
+    uint64_t transformVersion = 0, projectionVersion = 0, materialVersion = 0, lightsVersion = 0, miscVersion = 0;
 };
 
 // ffp_shader_gen.cpp

@@ -162,11 +162,12 @@ void Texture::upload(UINT level)
     device_->texturesChanged();
 }
 
-void Texture::applyBaseLevel(DWORD maxMipLevel)
+void Texture::applyBaseLevel(GLenum unit, DWORD maxMipLevel)
 {
     const GLint base = GLint(std::min<DWORD>(std::max(maxMipLevel, lod_), DWORD(levels_.size()) - 1));
     if (base == baseLevel_) return;
     baseLevel_ = base;
+    glActiveTexture(unit);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, base);
 }
 

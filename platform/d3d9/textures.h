@@ -69,8 +69,9 @@ public:
 
     GLuint glTexture() const { return texture_; }
     const FormatInfo* format() const { return format_; }
-    // Sets GL's base level from the sampler's MAXMIPLEVEL and the texture's LOD.
-    void applyBaseLevel(DWORD maxMipLevel);
+    // Sets GL's base level from the sampler's MAXMIPLEVEL and the texture's
+    // LOD, through texture unit `unit` (where it is bound) when it changes.
+    void applyBaseLevel(GLenum unit, DWORD maxMipLevel);
     bool levelBits(UINT level, SurfaceBits* out);
     void upload(UINT level);
 

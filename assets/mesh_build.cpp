@@ -78,8 +78,17 @@ class MaterialTable {
 public:
     explicit MaterialTable(std::vector<const XMaterial*>* materials) : materials_(*materials) {}
 
+    // Sizes the table once for `count` materials: growing it step by step
+    // would touch twice the memory, and fresh pages are what a load of a
+    // million materials mostly waits on.
+    void reserve(size_t count) {
+        size_t size = 16;
+        while (size < count * 2) size *= 2;
+        if (size > slots_.size()) rehash(size);
+    }
+
     uint32_t idOf(const XMaterial& material) {
-        if (size_t(count_) * 2 >= slots_.size()) grow();
+        if ((size_t(count_) + 1) * 2 > slots_.size()) rehash(std::max<size_t>(16, slots_.size() * 2));
         const uint32_t hash = materialHash(material, salt_);
         size_t slot = hash & (slots_.size() - 1);
         for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
@@ -99,8 +108,8 @@ private:
         uint32_t hash;  // the material's, so that probes and growth need not read it
     };
 
-    void grow() {
-        std::vector<Slot> old(std::max<size_t>(16, slots_.size() * 2), Slot{kNone, 0});
+    void rehash(size_t size) {
+        std::vector<Slot> old(size, Slot{kNone, 0});
         old.swap(slots_);
         for (const Slot& held : old) {
             if (held.id == kNone) continue;
@@ -150,7 +159,9 @@ public:
         out_.attributes.reserve(size_t(triangles));
         // Each built material is a document one or the default, and is used
         // by a triangle.
-        out_.materials.reserve(size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles)));
+        const size_t materials = size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles));
+        out_.materials.reserve(materials);
+        materialTable_.reserve(materials);
         materialIds_.assign(doc_.materials.size(), kNone);
         auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
         forEachPlacement(doc_, 0, identity, 0, add);

@@ -61,14 +61,19 @@ struct NormalTransform {
     }
 };
 
-bool sameMaterial(const XMaterial& a, const XMaterial& b) {
-    return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
+// Materials are equal when their full records and texture names are: the
+// record follows from the file's values alone, and textures are compared by
+// name, since two materials may name one file.
+bool sameMaterial(const XDocument& doc, const XMaterial& a, const XMaterial& b) {
+    if (std::memcmp(a.values, b.values, sizeof a.values) != 0) return false;
+    if (a.texture == kNoXTexture || b.texture == kNoXTexture) return a.texture == b.texture;
+    return doc.textureFiles[a.texture] == doc.textureFiles[b.texture];
 }
 
-uint32_t materialHash(const XMaterial& m, uint64_t salt) {
-    const std::string_view bytes(reinterpret_cast<const char*>(&m.material), sizeof(D3DMATERIAL9));
+uint32_t materialHash(const XDocument& doc, const XMaterial& m, uint64_t salt) {
+    const std::string_view bytes(reinterpret_cast<const char*>(m.values), sizeof m.values);
     uint64_t h = std::hash<std::string_view>{}(bytes);
-    if (!m.textureFile.empty()) h ^= std::hash<std::string>{}(m.textureFile) * 0x9E3779B97F4A7C15ull;
+    if (m.texture != kNoXTexture) h ^= std::hash<std::string>{}(doc.textureFiles[m.texture]) * 0x9E3779B97F4A7C15ull;
     return static_cast<uint32_t>(saltedHash(h, salt));
 }
 
@@ -76,7 +81,7 @@ uint32_t materialHash(const XMaterial& m, uint64_t salt) {
 // numbering a million of them stays linear.
 class MaterialTable {
 public:
-    explicit MaterialTable(std::vector<const XMaterial*>* materials) : materials_(*materials) {}
+    MaterialTable(const XDocument& doc, std::vector<const XMaterial*>* materials) : doc_(doc), materials_(*materials) {}
 
     // Sizes the table once for `count` materials: growing it step by step
     // would touch twice the memory, and fresh pages are what a load of a
@@ -89,11 +94,11 @@ public:
 
     uint32_t idOf(const XMaterial& material) {
         if ((size_t(count_) + 1) * 2 > slots_.size()) rehash(std::max<size_t>(16, slots_.size() * 2));
-        const uint32_t hash = materialHash(material, salt_);
+        const uint32_t hash = materialHash(doc_, material, salt_);
         size_t slot = hash & (slots_.size() - 1);
         for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
             const Slot& held = slots_[slot];
-            if (held.hash == hash && sameMaterial(*materials_[held.id], material)) return held.id;
+            if (held.hash == hash && sameMaterial(doc_, *materials_[held.id], material)) return held.id;
         }
         const uint32_t id = static_cast<uint32_t>(materials_.size());
         materials_.push_back(&material);
@@ -119,6 +124,7 @@ private:
         }
     }
 
+    const XDocument& doc_;
     std::vector<const XMaterial*>& materials_;
     const uint64_t salt_ = newHashSalt();
     std::vector<Slot> slots_;  // a power of two long, at most half full
@@ -127,7 +133,7 @@ private:
 
 class Builder {
 public:
-    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out), materialTable_(&out->materials) {}
+    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out), materialTable_(doc, &out->materials) {}
 
     HRESULT build() {
         D3DXMATRIX identity;
@@ -175,8 +181,13 @@ private:
         return materialIds_[index];
     }
 
+    // The default material's specular alpha is 0, every file material's 1, so
+    // it is never equal to one of them and needs no lookup.
     uint32_t defaultMaterialId() {
-        if (defaultId_ == kNone) defaultId_ = materialTable_.idOf(defaultXMaterialRecord());
+        if (defaultId_ == kNone) {
+            defaultId_ = static_cast<uint32_t>(out_.materials.size());
+            out_.materials.push_back(nullptr);
+        }
         return defaultId_;
     }
 
@@ -300,9 +311,18 @@ D3DMATERIAL9 defaultXMaterial() {
     return m;
 }
 
-const XMaterial& defaultXMaterialRecord() {
-    static const XMaterial fallback{defaultXMaterial(), std::string()};
-    return fallback;
+D3DMATERIAL9 xMaterialToD3D(const XMaterial* material) {
+    if (!material) return defaultXMaterial();
+    const float* v = material->values;
+    D3DMATERIAL9 m{};
+    // The file's material has no ambient colour: the diffuse one stands in,
+    // so that the scene's ambient light shows each surface in its own colour.
+    m.Diffuse = D3DCOLORVALUE{v[0], v[1], v[2], v[3]};
+    m.Ambient = m.Diffuse;
+    m.Power = v[4];
+    m.Specular = D3DCOLORVALUE{v[5], v[6], v[7], 1};
+    m.Emissive = D3DCOLORVALUE{v[8], v[9], v[10], 1};
+    return m;
 }
 
 HRESULT buildMeshContent(const XDocument& doc, MeshContent* out) {

@@ -388,31 +388,27 @@ private:
             in_.fail(D3DXFERR_PARSEERROR);
             return false;
         }
-        float v[11];
-        if (!in_.readFloats(v, 11)) return false;
         XMaterial x;
-        // The file's material has no ambient colour: the diffuse one stands in,
-        // so that the scene's ambient light shows each surface in its own colour.
-        x.material.Diffuse = D3DCOLORVALUE{v[0], v[1], v[2], v[3]};
-        x.material.Ambient = x.material.Diffuse;
-        x.material.Power = v[4];
-        x.material.Specular = D3DCOLORVALUE{v[5], v[6], v[7], 1};
-        x.material.Emissive = D3DCOLORVALUE{v[8], v[9], v[10], 1};
+        if (!in_.readFloats(x.values, 11)) return false;
         bool haveTexture = false;
+        std::string_view file;
         bool ok = children(
             [&](std::string_view type, std::string_view) {
                 if ((type != "TextureFilename" && type != "TextureFileName") || haveTexture) return in_.skipBlock();
-                std::string_view file;
                 if (!in_.readString(&file) || !skipChildren()) return false;
-                x.textureFile = textureName(file);
                 haveTexture = true;
                 return true;
             },
             [](const Named*) { return true; });
         if (!ok) return false;
         if (doc_.materials.size() >= kMaxXMaterials) return tooMany();
+        // An empty name is no texture, as it always was.
+        if (haveTexture && !file.empty()) {
+            x.texture = static_cast<uint32_t>(doc_.textureFiles.size());
+            doc_.textureFiles.push_back(textureName(file));
+        }
         *materialIndex = static_cast<uint32_t>(doc_.materials.size());
-        doc_.materials.push_back(std::move(x));
+        doc_.materials.push_back(x);
         return true;
     }
 

@@ -344,6 +344,8 @@ private:
         uint32_t materials, entries;
         if (!in_.readUint(&materials) || !count(&entries, 1)) return false;
         std::vector<uint32_t> ids(entries);
+        // Each material takes at least a reference's "{x}".
+        if (in_.couldHold(materials, 1)) m->materials.reserve(materials);
         for (uint32_t i = 0; i < entries; ++i) {
             if (!in_.readUint(&ids[i])) return false;
             if (materials > 0 && ids[i] >= materials) {
@@ -372,11 +374,14 @@ private:
         }
         // Faces past the end of a short list take its last entry; an empty
         // list or one without materials leaves every face to material 0.
-        size_t polygons = m->cornerCounts.size();
-        m->polygonMaterials.assign(polygons, 0);
-        if (materials > 0) {
-            for (size_t f = 0; f < polygons; ++f)
-                m->polygonMaterials[f] = entries == 0 ? 0 : ids[f < entries ? f : entries - 1];
+        // The entries become the per-polygon list in place.
+        const size_t polygons = m->cornerCounts.size();
+        if (materials == 0 || entries == 0) {
+            m->polygonMaterials.assign(polygons, 0);
+        } else {
+            const uint32_t last = ids[entries - 1];
+            m->polygonMaterials = std::move(ids);
+            m->polygonMaterials.resize(polygons, last);
         }
         m->hasMaterialList = materials > 0;
         if (!m->hasMaterialList) m->materials.clear();

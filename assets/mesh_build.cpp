@@ -77,63 +77,53 @@ uint32_t materialHash(const XDocument& doc, const XMaterial& m, uint64_t salt) {
     return static_cast<uint32_t>(saltedHash(h, salt));
 }
 
-// The distinct materials in order of first use, found again by hash:
-// numbering a million of them stays linear.
-class MaterialTable {
-public:
-    MaterialTable(const XDocument& doc, std::vector<const XMaterial*>* materials) : doc_(doc), materials_(*materials) {}
-
-    // Sizes the table once for `count` materials: growing it step by step
-    // would touch twice the memory, and fresh pages are what a load of a
-    // million materials mostly waits on.
-    void reserve(size_t count) {
-        size_t size = 16;
-        while (size < count * 2) size *= 2;
-        if (size > slots_.size()) rehash(size);
+// For each document material, the first one equal to it. The materials are
+// sorted by a salted hash, stably (a radix sort of the keys, which hold the
+// index below the hash), and each run of equal hashes is split into equal
+// materials. Every pass reads and writes in order: looking each one up in a
+// hash table instead costs a cache and TLB miss apiece, which dominated the
+// numbering of a million materials.
+std::vector<uint32_t> firstEqualMaterials(const XDocument& doc) {
+    const size_t count = doc.materials.size();
+    std::vector<uint64_t> keys(count), sorted(count);
+    const uint64_t salt = newHashSalt();
+    for (size_t i = 0; i < count; ++i) keys[i] = uint64_t(materialHash(doc, doc.materials[i], salt)) << 32 | i;
+    for (unsigned shift = 32; shift < 64; shift += 8) {
+        size_t offsets[257] = {};
+        for (uint64_t key : keys) ++offsets[((key >> shift) & 0xFF) + 1];
+        for (size_t d = 0; d < 256; ++d) offsets[d + 1] += offsets[d];
+        for (uint64_t key : keys) sorted[offsets[(key >> shift) & 0xFF]++] = key;
+        keys.swap(sorted);
     }
+    std::vector<uint64_t>().swap(sorted);
 
-    uint32_t idOf(const XMaterial& material) {
-        if ((size_t(count_) + 1) * 2 > slots_.size()) rehash(std::max<size_t>(16, slots_.size() * 2));
-        const uint32_t hash = materialHash(doc_, material, salt_);
-        size_t slot = hash & (slots_.size() - 1);
-        for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
-            const Slot& held = slots_[slot];
-            if (held.hash == hash && sameMaterial(doc_, *materials_[held.id], material)) return held.id;
-        }
-        const uint32_t id = static_cast<uint32_t>(materials_.size());
-        materials_.push_back(&material);
-        slots_[slot] = Slot{id, hash};
-        ++count_;
-        return id;
-    }
-
-private:
-    struct Slot {
-        uint32_t id;    // kNone where empty
-        uint32_t hash;  // the material's, so that probes and growth need not read it
-    };
-
-    void rehash(size_t size) {
-        std::vector<Slot> old(size, Slot{kNone, 0});
-        old.swap(slots_);
-        for (const Slot& held : old) {
-            if (held.id == kNone) continue;
-            size_t slot = held.hash & (slots_.size() - 1);
-            while (slots_[slot].id != kNone) slot = (slot + 1) & (slots_.size() - 1);
-            slots_[slot] = held;
+    std::vector<uint32_t> first(count);
+    // The first member of each group of equal materials met so far in one run
+    // of equal hashes: more than one only where unequal materials' salted
+    // hashes collide.
+    std::vector<uint32_t> groups;
+    for (size_t begin = 0, end; begin < count; begin = end) {
+        for (end = begin + 1; end < count && (keys[end] >> 32) == (keys[begin] >> 32);) ++end;
+        groups.clear();
+        for (size_t k = begin; k < end; ++k) {
+            const uint32_t i = uint32_t(keys[k]);
+            auto group = std::find_if(groups.begin(), groups.end(), [&](uint32_t g) {
+                return sameMaterial(doc, doc.materials[g], doc.materials[i]);
+            });
+            if (group == groups.end()) {
+                groups.push_back(i);
+                first[i] = i;
+            } else {
+                first[i] = *group;
+            }
         }
     }
-
-    const XDocument& doc_;
-    std::vector<const XMaterial*>& materials_;
-    const uint64_t salt_ = newHashSalt();
-    std::vector<Slot> slots_;  // a power of two long, at most half full
-    uint32_t count_ = 0;
-};
+    return first;
+}
 
 class Builder {
 public:
-    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out), materialTable_(doc, &out->materials) {}
+    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out) {}
 
     HRESULT build() {
         D3DXMATRIX identity;
@@ -165,9 +155,8 @@ public:
         out_.attributes.reserve(size_t(triangles));
         // Each built material is a document one or the default, and is used
         // by a triangle.
-        const size_t materials = size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles));
-        out_.materials.reserve(materials);
-        materialTable_.reserve(materials);
+        out_.materials.reserve(size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles)));
+        firstEqual_ = firstEqualMaterials(doc_);
         materialIds_.assign(doc_.materials.size(), kNone);
         auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
         forEachPlacement(doc_, 0, identity, 0, add);
@@ -176,9 +165,14 @@ public:
     }
 
 private:
+    // Equal materials share the number of the first of them to be used.
     uint32_t documentMaterialId(uint32_t index) {
-        if (materialIds_[index] == kNone) materialIds_[index] = materialTable_.idOf(doc_.materials[index]);
-        return materialIds_[index];
+        const uint32_t first = firstEqual_[index];
+        if (materialIds_[first] == kNone) {
+            materialIds_[first] = static_cast<uint32_t>(out_.materials.size());
+            out_.materials.push_back(&doc_.materials[index]);
+        }
+        return materialIds_[first];
     }
 
     // The default material's specular alpha is 0, every file material's 1, so
@@ -296,8 +290,8 @@ private:
     const XDocument& doc_;
     MeshContent& out_;
     bool normals_ = false, texCoords_ = false;
-    MaterialTable materialTable_;
-    std::vector<uint32_t> materialIds_;
+    std::vector<uint32_t> firstEqual_;   // per document material
+    std::vector<uint32_t> materialIds_;  // per document material first equal to others, once numbered
     uint32_t defaultId_ = kNone;
     uint32_t base_ = 0;
 };

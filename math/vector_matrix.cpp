@@ -107,8 +107,8 @@ inline __m128 combine(__m128 x, __m128 mx, __m128 y, __m128 my, __m128 z, __m128
 
 namespace q31math {
 
-// out may be a or b in both builds: all of b and the rows of a are read
-// before anything is written.
+// out may be a or b in both builds: all of b is read first, and each row of
+// a before that row of out is written.
 D3DXMATRIX* multiplyBaseline(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
     const __m128 b0 = _mm_loadu_ps(b->m[0]);
     const __m128 b1 = _mm_loadu_ps(b->m[1]);
@@ -132,10 +132,11 @@ __attribute__((target("avx"))) D3DXMATRIX* multiplyAvx(D3DXMATRIX* out, const D3
     const __m256 b1 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[1]));
     const __m256 b2 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[2]));
     const __m256 b3 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[3]));
-    const __m256 r01 = productRows(_mm256_loadu_ps(a->m[0]), b0, b1, b2, b3);
-    const __m256 r23 = productRows(_mm256_loadu_ps(a->m[2]), b0, b1, b2, b3);
-    _mm256_storeu_ps(out->m[0], r01);
-    _mm256_storeu_ps(out->m[2], r23);
+    // Rows 0-1 of out may be written before rows 2-3 of a are read: they
+    // are other memory. Doing so keeps few registers live, which matters
+    // where most of them must be saved across the call (Windows).
+    _mm256_storeu_ps(out->m[0], productRows(_mm256_loadu_ps(a->m[0]), b0, b1, b2, b3));
+    _mm256_storeu_ps(out->m[2], productRows(_mm256_loadu_ps(a->m[2]), b0, b1, b2, b3));
     return out;
 }
 

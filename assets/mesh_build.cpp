@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace {
@@ -85,17 +86,18 @@ uint32_t materialHash(const XDocument& doc, const XMaterial& m, uint64_t salt) {
 // numbering of a million materials.
 std::vector<uint32_t> firstEqualMaterials(const XDocument& doc) {
     const size_t count = doc.materials.size();
-    std::vector<uint64_t> keys(count), sorted(count);
+    // Written in full before they are read: no zeroing pass.
+    std::unique_ptr<uint64_t[]> keys(new uint64_t[count]), sorted(new uint64_t[count]);
     const uint64_t salt = newHashSalt();
     for (size_t i = 0; i < count; ++i) keys[i] = uint64_t(materialHash(doc, doc.materials[i], salt)) << 32 | i;
     for (unsigned shift = 32; shift < 64; shift += 8) {
         size_t offsets[257] = {};
-        for (uint64_t key : keys) ++offsets[((key >> shift) & 0xFF) + 1];
+        for (size_t i = 0; i < count; ++i) ++offsets[((keys[i] >> shift) & 0xFF) + 1];
         for (size_t d = 0; d < 256; ++d) offsets[d + 1] += offsets[d];
-        for (uint64_t key : keys) sorted[offsets[(key >> shift) & 0xFF]++] = key;
+        for (size_t i = 0; i < count; ++i) sorted[offsets[(keys[i] >> shift) & 0xFF]++] = keys[i];
         keys.swap(sorted);
     }
-    std::vector<uint64_t>().swap(sorted);
+    sorted.reset();
 
     std::vector<uint32_t> first(count);
     // The first member of each group of equal materials met so far in one run

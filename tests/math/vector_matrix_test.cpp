@@ -326,6 +326,11 @@ TEST(MathLookAt, AZeroViewDirectionZeroesTheSideAxisToo) {
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
     EXPECT_EQ(view, D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1));
 
+    // So does a target with a NaN in it.
+    const D3DXVECTOR3 broken(kNan, 0, 1);
+    D3DXMatrixLookAtLH(&view, &eye, &broken, &up);
+    EXPECT_EQ(view, D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1));
+
     // Up along the view direction leaves no side axis either.
     const D3DXVECTOR3 ahead(0, 0, 5), along(0, 0, 2);
     D3DXMatrixLookAtLH(&view, &eye, &ahead, &along);

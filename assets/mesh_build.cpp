@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <memory>
-#include <string_view>
 
 namespace {
 
@@ -72,10 +70,12 @@ bool sameMaterial(const XDocument& doc, const XMaterial& a, const XMaterial& b) 
 }
 
 uint32_t materialHash(const XDocument& doc, const XMaterial& m, uint64_t salt) {
-    const std::string_view bytes(reinterpret_cast<const char*>(m.values), sizeof m.values);
-    uint64_t h = std::hash<std::string_view>{}(bytes);
-    if (m.texture != kNoXTexture) h ^= std::hash<std::string>{}(doc.textureFiles[m.texture]) * 0x9E3779B97F4A7C15ull;
-    return static_cast<uint32_t>(saltedHash(h, salt));
+    uint64_t h = saltedBytesHash(m.values, sizeof m.values, salt);
+    if (m.texture != kNoXTexture) {
+        const std::string& name = doc.textureFiles[m.texture];
+        h = saltedHash(h ^ saltedBytesHash(name.data(), name.size(), salt), salt);
+    }
+    return static_cast<uint32_t>(h);
 }
 
 // For each document material, the first one equal to it. The materials are

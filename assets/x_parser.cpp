@@ -425,7 +425,7 @@ private:
     struct NameHash {
         uint64_t salt;
         size_t operator()(std::string_view name) const {
-            return static_cast<size_t>(saltedHash(std::hash<std::string_view>{}(name), salt));
+            return static_cast<size_t>(saltedBytesHash(name.data(), name.size(), salt));
         }
     };
 

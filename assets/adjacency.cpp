@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -130,7 +131,9 @@ void faceAdjacency(const uint32_t* indices, DWORD faces, const std::vector<uint3
         if (a != b) ++offsets[std::min(a, b) + 1];
     }
     for (size_t v = 0; v < canonical.size(); ++v) offsets[v + 1] += offsets[v];
-    std::vector<uint64_t> keys(offsets.back());
+    // Every element is written below: no zeroing pass over what may be tens
+    // of megabytes.
+    const std::unique_ptr<uint64_t[]> keys(new uint64_t[offsets.back()]);
     {
         std::vector<uint32_t> fill(offsets.begin(), offsets.end() - 1);
         for (size_t c = 0; c < corners; ++c) {
@@ -145,7 +148,10 @@ void faceAdjacency(const uint32_t* indices, DWORD faces, const std::vector<uint3
     // of corners, so each group is settled on its own.
     std::vector<uint32_t> byDirection[2];
     for (size_t v = 0; v < canonical.size(); ++v) {
-        std::sort(keys.begin() + offsets[v], keys.begin() + offsets[v + 1]);
+        // A fan's edges around its centre arrive in order already.
+        uint64_t* const bucket = keys.get() + offsets[v];
+        const size_t size = offsets[v + 1] - offsets[v];
+        if (!std::is_sorted(bucket, bucket + size)) std::sort(bucket, bucket + size);
         for (size_t begin = offsets[v], end; begin < offsets[v + 1]; begin = end) {
             const uint32_t upper = uint32_t(keys[begin] >> 32);
             end = begin + 1;

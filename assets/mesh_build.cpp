@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
-#include <string_view>
+#include <memory>
 
 namespace {
 
@@ -61,64 +60,72 @@ struct NormalTransform {
     }
 };
 
-bool sameMaterial(const XMaterial& a, const XMaterial& b) {
-    return std::memcmp(&a.material, &b.material, sizeof(D3DMATERIAL9)) == 0 && a.textureFile == b.textureFile;
+// Materials are equal when their full records and texture names are: the
+// record follows from the file's values alone, and textures are compared by
+// name, since two materials may name one file.
+bool sameMaterial(const XDocument& doc, const XMaterial& a, const XMaterial& b) {
+    if (std::memcmp(a.values, b.values, sizeof a.values) != 0) return false;
+    if (a.texture == kNoXTexture || b.texture == kNoXTexture) return a.texture == b.texture;
+    return doc.textureFiles[a.texture] == doc.textureFiles[b.texture];
 }
 
-uint32_t materialHash(const XMaterial& m, uint64_t salt) {
-    const std::string_view bytes(reinterpret_cast<const char*>(&m.material), sizeof(D3DMATERIAL9));
-    uint64_t h = std::hash<std::string_view>{}(bytes);
-    if (!m.textureFile.empty()) h ^= std::hash<std::string>{}(m.textureFile) * 0x9E3779B97F4A7C15ull;
-    return static_cast<uint32_t>(saltedHash(h, salt));
+uint32_t materialHash(const XDocument& doc, const XMaterial& m, uint64_t salt) {
+    uint64_t h = saltedBytesHash(m.values, sizeof m.values, salt);
+    if (m.texture != kNoXTexture) {
+        const std::string& name = doc.textureFiles[m.texture];
+        h = saltedHash(h ^ saltedBytesHash(name.data(), name.size(), salt), salt);
+    }
+    return static_cast<uint32_t>(h);
 }
 
-// The distinct materials in order of first use, found again by hash:
-// numbering a million of them stays linear.
-class MaterialTable {
-public:
-    explicit MaterialTable(std::vector<const XMaterial*>* materials) : materials_(*materials) {}
-
-    uint32_t idOf(const XMaterial& material) {
-        if (size_t(count_) * 2 >= slots_.size()) grow();
-        const uint32_t hash = materialHash(material, salt_);
-        size_t slot = hash & (slots_.size() - 1);
-        for (; slots_[slot].id != kNone; slot = (slot + 1) & (slots_.size() - 1)) {
-            const Slot& held = slots_[slot];
-            if (held.hash == hash && sameMaterial(*materials_[held.id], material)) return held.id;
-        }
-        const uint32_t id = static_cast<uint32_t>(materials_.size());
-        materials_.push_back(&material);
-        slots_[slot] = Slot{id, hash};
-        ++count_;
-        return id;
+// For each document material, the first one equal to it. The materials are
+// sorted by a salted hash, stably (a radix sort of the keys, which hold the
+// index below the hash), and each run of equal hashes is split into equal
+// materials. Every pass reads and writes in order: looking each one up in a
+// hash table instead costs a cache and TLB miss apiece, which dominated the
+// numbering of a million materials.
+std::vector<uint32_t> firstEqualMaterials(const XDocument& doc) {
+    const size_t count = doc.materials.size();
+    // Written in full before they are read: no zeroing pass.
+    std::unique_ptr<uint64_t[]> keys(new uint64_t[count]), sorted(new uint64_t[count]);
+    const uint64_t salt = newHashSalt();
+    for (size_t i = 0; i < count; ++i) keys[i] = uint64_t(materialHash(doc, doc.materials[i], salt)) << 32 | i;
+    for (unsigned shift = 32; shift < 64; shift += 8) {
+        size_t offsets[257] = {};
+        for (size_t i = 0; i < count; ++i) ++offsets[((keys[i] >> shift) & 0xFF) + 1];
+        for (size_t d = 0; d < 256; ++d) offsets[d + 1] += offsets[d];
+        for (size_t i = 0; i < count; ++i) sorted[offsets[(keys[i] >> shift) & 0xFF]++] = keys[i];
+        keys.swap(sorted);
     }
+    sorted.reset();
 
-private:
-    struct Slot {
-        uint32_t id;    // kNone where empty
-        uint32_t hash;  // the material's, so that probes and growth need not read it
-    };
-
-    void grow() {
-        std::vector<Slot> old(std::max<size_t>(16, slots_.size() * 2), Slot{kNone, 0});
-        old.swap(slots_);
-        for (const Slot& held : old) {
-            if (held.id == kNone) continue;
-            size_t slot = held.hash & (slots_.size() - 1);
-            while (slots_[slot].id != kNone) slot = (slot + 1) & (slots_.size() - 1);
-            slots_[slot] = held;
+    std::vector<uint32_t> first(count);
+    // The first member of each group of equal materials met so far in one run
+    // of equal hashes: more than one only where unequal materials' salted
+    // hashes collide.
+    std::vector<uint32_t> groups;
+    for (size_t begin = 0, end; begin < count; begin = end) {
+        for (end = begin + 1; end < count && (keys[end] >> 32) == (keys[begin] >> 32);) ++end;
+        groups.clear();
+        for (size_t k = begin; k < end; ++k) {
+            const uint32_t i = uint32_t(keys[k]);
+            auto group = std::find_if(groups.begin(), groups.end(), [&](uint32_t g) {
+                return sameMaterial(doc, doc.materials[g], doc.materials[i]);
+            });
+            if (group == groups.end()) {
+                groups.push_back(i);
+                first[i] = i;
+            } else {
+                first[i] = *group;
+            }
         }
     }
-
-    std::vector<const XMaterial*>& materials_;
-    const uint64_t salt_ = newHashSalt();
-    std::vector<Slot> slots_;  // a power of two long, at most half full
-    uint32_t count_ = 0;
-};
+    return first;
+}
 
 class Builder {
 public:
-    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out), materialTable_(&out->materials) {}
+    Builder(const XDocument& doc, MeshContent* out) : doc_(doc), out_(*out) {}
 
     HRESULT build() {
         D3DXMATRIX identity;
@@ -151,6 +158,7 @@ public:
         // Each built material is a document one or the default, and is used
         // by a triangle.
         out_.materials.reserve(size_t(std::min<uint64_t>(doc_.materials.size() + 1, triangles)));
+        firstEqual_ = firstEqualMaterials(doc_);
         materialIds_.assign(doc_.materials.size(), kNone);
         auto add = [&](const XMesh& m, const D3DXMATRIX& world) { addMesh(m, world); };
         forEachPlacement(doc_, 0, identity, 0, add);
@@ -159,13 +167,23 @@ public:
     }
 
 private:
+    // Equal materials share the number of the first of them to be used.
     uint32_t documentMaterialId(uint32_t index) {
-        if (materialIds_[index] == kNone) materialIds_[index] = materialTable_.idOf(doc_.materials[index]);
-        return materialIds_[index];
+        const uint32_t first = firstEqual_[index];
+        if (materialIds_[first] == kNone) {
+            materialIds_[first] = static_cast<uint32_t>(out_.materials.size());
+            out_.materials.push_back(&doc_.materials[index]);
+        }
+        return materialIds_[first];
     }
 
+    // The default material's specular alpha is 0, every file material's 1, so
+    // it is never equal to one of them and needs no lookup.
     uint32_t defaultMaterialId() {
-        if (defaultId_ == kNone) defaultId_ = materialTable_.idOf(defaultXMaterialRecord());
+        if (defaultId_ == kNone) {
+            defaultId_ = static_cast<uint32_t>(out_.materials.size());
+            out_.materials.push_back(nullptr);
+        }
         return defaultId_;
     }
 
@@ -274,8 +292,8 @@ private:
     const XDocument& doc_;
     MeshContent& out_;
     bool normals_ = false, texCoords_ = false;
-    MaterialTable materialTable_;
-    std::vector<uint32_t> materialIds_;
+    std::vector<uint32_t> firstEqual_;   // per document material
+    std::vector<uint32_t> materialIds_;  // per document material first equal to others, once numbered
     uint32_t defaultId_ = kNone;
     uint32_t base_ = 0;
 };
@@ -289,9 +307,18 @@ D3DMATERIAL9 defaultXMaterial() {
     return m;
 }
 
-const XMaterial& defaultXMaterialRecord() {
-    static const XMaterial fallback{defaultXMaterial(), std::string()};
-    return fallback;
+D3DMATERIAL9 xMaterialToD3D(const XMaterial* material) {
+    if (!material) return defaultXMaterial();
+    const float* v = material->values;
+    D3DMATERIAL9 m{};
+    // The file's material has no ambient colour: the diffuse one stands in,
+    // so that the scene's ambient light shows each surface in its own colour.
+    m.Diffuse = D3DCOLORVALUE{v[0], v[1], v[2], v[3]};
+    m.Ambient = m.Diffuse;
+    m.Power = v[4];
+    m.Specular = D3DCOLORVALUE{v[5], v[6], v[7], 1};
+    m.Emissive = D3DCOLORVALUE{v[8], v[9], v[10], 1};
+    return m;
 }
 
 HRESULT buildMeshContent(const XDocument& doc, MeshContent* out) {

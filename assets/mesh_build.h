@@ -18,8 +18,8 @@ struct MeshContent {
     std::vector<uint8_t> vertices;
     std::vector<uint32_t> indices;    // three per triangle
     std::vector<DWORD> attributes;    // per triangle, indices into `materials`
-    // Into the document's materials (or at the shared default one), which
-    // must outlive this: a million of them are not copied.
+    // Into the document's materials, which must outlive this: a million of
+    // them are not copied. Null for the default material.
     std::vector<const XMaterial*> materials;
 };
 
@@ -29,4 +29,5 @@ HRESULT buildMeshContent(const XDocument& doc, MeshContent* out);
 
 // The material a mesh without a material list is drawn with.
 D3DMATERIAL9 defaultXMaterial();
-const XMaterial& defaultXMaterialRecord();
+// The full record of a file's material, or of the default one for null.
+D3DMATERIAL9 xMaterialToD3D(const XMaterial* material);

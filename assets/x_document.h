@@ -12,9 +12,15 @@
 #include <string>
 #include <vector>
 
+constexpr uint32_t kNoXTexture = 0xFFFFFFFF;
+
+// A material as the file gives it. A file may hold a million, so only what the
+// file says is kept (xMaterialToD3D makes the full record): diffuse RGBA,
+// power, specular RGB, emissive RGB, and the texture file as an index into
+// XDocument::textureFiles.
 struct XMaterial {
-    D3DMATERIAL9 material{};
-    std::string textureFile;  // empty: no texture
+    float values[11] = {};
+    uint32_t texture = kNoXTexture;
 };
 
 struct XMesh {
@@ -47,6 +53,7 @@ struct XFrame {
 struct XDocument {
     std::vector<XMesh> meshes;
     std::deque<XMaterial> materials;   // a deque: a million are not copied as they are added
+    std::vector<std::string> textureFiles;  // named by XMaterial::texture
     std::vector<XFrame> frames;        // frames[0] holds the file's top-level meshes and frames
 };
 

@@ -10,10 +10,14 @@
 namespace {
 
 // count D3DXMATERIAL records followed by their texture names.
-HRESULT materialsBuffer(const std::vector<const XMaterial*>& materials, LPD3DXBUFFER* out) {
+HRESULT materialsBuffer(const std::vector<const XMaterial*>& materials, const std::vector<std::string>& textures,
+                        LPD3DXBUFFER* out) {
+    auto textureOf = [&](const XMaterial* m) -> const std::string* {
+        return m && m->texture != kNoXTexture ? &textures[m->texture] : nullptr;
+    };
     size_t bytes = materials.size() * sizeof(D3DXMATERIAL);
     for (const XMaterial* m : materials)
-        if (!m->textureFile.empty()) bytes += m->textureFile.size() + 1;
+        if (const std::string* name = textureOf(m)) bytes += name->size() + 1;
     if (bytes > 0xFFFFFFFFu) return E_OUTOFMEMORY;
     HRESULT result = D3DXCreateBuffer(static_cast<DWORD>(bytes), out);
     if (FAILED(result)) return result;
@@ -21,13 +25,13 @@ HRESULT materialsBuffer(const std::vector<const XMaterial*>& materials, LPD3DXBU
     D3DXMATERIAL* records = reinterpret_cast<D3DXMATERIAL*>(base);
     char* text = reinterpret_cast<char*>(base + materials.size() * sizeof(D3DXMATERIAL));
     for (size_t i = 0; i < materials.size(); ++i) {
-        records[i].MatD3D = materials[i]->material;
+        records[i].MatD3D = xMaterialToD3D(materials[i]);
         records[i].pTextureFilename = nullptr;
-        const std::string& name = materials[i]->textureFile;
-        if (name.empty()) continue;
-        std::memcpy(text, name.c_str(), name.size() + 1);
+        const std::string* name = textureOf(materials[i]);
+        if (!name) continue;
+        std::memcpy(text, name->c_str(), name->size() + 1);
         records[i].pTextureFilename = text;
-        text += name.size() + 1;
+        text += name->size() + 1;
     }
     return S_OK;
 }
@@ -59,7 +63,7 @@ HRESULT loadFromMemory(const void* memory, DWORD size, DWORD options, LPDIRECT3D
                           canonicalVertices(content.vertices.data(), content.stride, content.vertexCount, 0),
                           static_cast<DWORD*>(adjacency->GetBufferPointer()));
     }
-    if (SUCCEEDED(result) && materialsOut) result = materialsBuffer(content.materials, &materials);
+    if (SUCCEEDED(result) && materialsOut) result = materialsBuffer(content.materials, doc.textureFiles, &materials);
     if (FAILED(result)) {
         if (adjacency) adjacency->Release();
         if (materials) materials->Release();

@@ -344,6 +344,8 @@ private:
         uint32_t materials, entries;
         if (!in_.readUint(&materials) || !count(&entries, 1)) return false;
         std::vector<uint32_t> ids(entries);
+        // Each material takes at least a reference's "{x}".
+        if (in_.couldHold(materials, 1)) m->materials.reserve(materials);
         for (uint32_t i = 0; i < entries; ++i) {
             if (!in_.readUint(&ids[i])) return false;
             if (materials > 0 && ids[i] >= materials) {
@@ -372,11 +374,14 @@ private:
         }
         // Faces past the end of a short list take its last entry; an empty
         // list or one without materials leaves every face to material 0.
-        size_t polygons = m->cornerCounts.size();
-        m->polygonMaterials.assign(polygons, 0);
-        if (materials > 0) {
-            for (size_t f = 0; f < polygons; ++f)
-                m->polygonMaterials[f] = entries == 0 ? 0 : ids[f < entries ? f : entries - 1];
+        // The entries become the per-polygon list in place.
+        const size_t polygons = m->cornerCounts.size();
+        if (materials == 0 || entries == 0) {
+            m->polygonMaterials.assign(polygons, 0);
+        } else {
+            const uint32_t last = ids[entries - 1];
+            m->polygonMaterials = std::move(ids);
+            m->polygonMaterials.resize(polygons, last);
         }
         m->hasMaterialList = materials > 0;
         if (!m->hasMaterialList) m->materials.clear();
@@ -388,31 +393,27 @@ private:
             in_.fail(D3DXFERR_PARSEERROR);
             return false;
         }
-        float v[11];
-        if (!in_.readFloats(v, 11)) return false;
         XMaterial x;
-        // The file's material has no ambient colour: the diffuse one stands in,
-        // so that the scene's ambient light shows each surface in its own colour.
-        x.material.Diffuse = D3DCOLORVALUE{v[0], v[1], v[2], v[3]};
-        x.material.Ambient = x.material.Diffuse;
-        x.material.Power = v[4];
-        x.material.Specular = D3DCOLORVALUE{v[5], v[6], v[7], 1};
-        x.material.Emissive = D3DCOLORVALUE{v[8], v[9], v[10], 1};
+        if (!in_.readFloats(x.values, 11)) return false;
         bool haveTexture = false;
+        std::string_view file;
         bool ok = children(
             [&](std::string_view type, std::string_view) {
                 if ((type != "TextureFilename" && type != "TextureFileName") || haveTexture) return in_.skipBlock();
-                std::string_view file;
                 if (!in_.readString(&file) || !skipChildren()) return false;
-                x.textureFile = textureName(file);
                 haveTexture = true;
                 return true;
             },
             [](const Named*) { return true; });
         if (!ok) return false;
         if (doc_.materials.size() >= kMaxXMaterials) return tooMany();
+        // An empty name is no texture, as it always was.
+        if (haveTexture && !file.empty()) {
+            x.texture = static_cast<uint32_t>(doc_.textureFiles.size());
+            doc_.textureFiles.push_back(textureName(file));
+        }
         *materialIndex = static_cast<uint32_t>(doc_.materials.size());
-        doc_.materials.push_back(std::move(x));
+        doc_.materials.push_back(x);
         return true;
     }
 
@@ -424,7 +425,7 @@ private:
     struct NameHash {
         uint64_t salt;
         size_t operator()(std::string_view name) const {
-            return static_cast<size_t>(saltedHash(std::hash<std::string_view>{}(name), salt));
+            return static_cast<size_t>(saltedBytesHash(name.data(), name.size(), salt));
         }
     };
 

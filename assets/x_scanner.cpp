@@ -21,6 +21,36 @@ constexpr CharClasses kClasses;
 
 inline unsigned char classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
 
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Exact powers of ten: up to 10^10 each is a float without rounding.
+constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f};
+
+// The numbers exporters write ("-0.577350", "1.000000", "12") without the
+// general conversion: an optional '-', digits with at most one point, no
+// exponent, nine digits at most, a value of at most 2^24 once the point is
+// dropped. That value and the power of ten are then exact floats, and one
+// IEEE division rounds their quotient as correctly as from_chars rounds the
+// text, so both give the same bits. Anything else is left to from_chars.
+bool readShortDecimal(const char* p, const char* end, float* value, const char** after) {
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    uint32_t mantissa = 0;
+    unsigned digits = 0, fraction = 0;
+    for (; p < end && isDigit(*p) && digits < 9; ++p, ++digits) mantissa = mantissa * 10 + unsigned(*p - '0');
+    if (p < end && *p == '.') {
+        ++p;
+        for (; p < end && isDigit(*p) && digits < 9; ++p, ++digits, ++fraction)
+            mantissa = mantissa * 10 + unsigned(*p - '0');
+    }
+    if (digits == 0 || mantissa > (1u << 24)) return false;
+    if (p < end && (isDigit(*p) || *p == '.' || *p == 'e' || *p == 'E')) return false;
+    const float magnitude = float(mantissa) / kPowersOfTen[fraction];
+    *value = negative ? -magnitude : magnitude;
+    *after = p;
+    return true;
+}
+
 }  // namespace
 
 HRESULT XScanner::fail(HRESULT code) {
@@ -121,7 +151,9 @@ bool XScanner::readFloat(float* value) {
         return false;
     }
     float v = 0;
-    std::from_chars_result got = std::from_chars(p_, end_, v, std::chars_format::general);
+    std::from_chars_result got;
+    if (!readShortDecimal(p_, end_, &v, &got.ptr)) got = std::from_chars(p_, end_, v, std::chars_format::general);
+    else got.ec = std::errc();
     if (got.ec == std::errc::result_out_of_range) {
         fail(D3DXFERR_BADVALUE);
         return false;

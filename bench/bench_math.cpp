@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -138,5 +139,15 @@ int main(int argc, char** argv) {
     if (!agree<MultiplyOurs, MultiplyGlm>("Multiply") || !agree<InverseOurs, InverseGlm>("Inverse") ||
         !agree<LookAtOurs, LookAtGlm>("LookAt") || !agree<PerspectiveOurs, PerspectiveGlm>("Perspective"))
         return 1;
-    return runWithRatios(argc, argv, "ours", "glm");
+    // Many short repetitions of every benchmark in random order, so that each
+    // ratio is of two medians taken over the same stretch of a busy machine.
+    // Flags given on the command line come later and win.
+    std::vector<char*> args(argv, argv + argc);
+    char repetitions[] = "--benchmark_repetitions=21";
+    char minTime[] = "--benchmark_min_time=0.02";
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    char aggregates[] = "--benchmark_display_aggregates_only=true";
+    args.insert(args.begin() + 1, {repetitions, minTime, interleave, aggregates});
+    int count = static_cast<int>(args.size());
+    return runWithRatios(count, args.data(), "ours", "glm");
 }

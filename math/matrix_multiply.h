@@ -3,12 +3,14 @@
 // interface: callers use D3DXMatrixMultiply, which picks one at start-up.
 #pragma once
 
+#include "math/vector_matrix.h"
+
 namespace q31math {
 
-// out = a × b; out may be a or b. Both give identical bits.
-void multiplyBaseline(float (*out)[4], const float (*a)[4], const float (*b)[4]);
+// out = a × b, returned; out may be a or b. Both give identical bits.
+D3DXMATRIX* multiplyBaseline(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
 // Only to be called where processorHasAvx() is true.
-void multiplyAvx(float (*out)[4], const float (*a)[4], const float (*b)[4]);
+D3DXMATRIX* multiplyAvx(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b);
 
 bool processorHasAvx();
 

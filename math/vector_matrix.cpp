@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 namespace {
 
@@ -39,23 +39,31 @@ inline __m128 cross3(__m128 a, __m128 b) {
 }
 
 // The rules of D3DXVec3Normalize, shared with the look-at, decided by masks
-// rather than branches. Every lane of s holds (x² + y²) + z². Dividing by √s
-// rounds once where scaling by 1 / √s rounds twice; the two agree to an ulp.
-inline __m128 normalized3(__m128 v) {
-    const __m128 squares = _mm_mul_ps(v, v);
-    const __m128 pairs = _mm_add_ps(squares, _mm_shuffle_ps(squares, squares, _MM_SHUFFLE(2, 3, 0, 1)));
-    const __m128 s = _mm_add_ps(pairs, _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(1, 0, 3, 2)));
+// rather than branches. Each lane of s holds the squared length (x² + y²) + z²
+// of a vector. Returns the divisor for that vector's lanes: 1 where the length
+// counts as unit, so the vector is kept bit for bit, else √s; *keep is clear
+// where the vector becomes zero. Dividing by √s rounds once where scaling by
+// 1 / √s rounds twice; the two agree to an ulp.
+inline __m128 normalizingDivisor(__m128 s, __m128* keep) {
     // One signed compare of the biased bits finds the unit lengths; NaN and -0
     // fall outside. Cheaper than |s - 1| <= 2^-23, which it equals.
     const __m128i biased = _mm_add_epi32(_mm_castps_si128(s), _mm_set1_epi32(kUnitBias));
     const __m128 unit = _mm_castsi128_ps(_mm_cmpgt_epi32(_mm_set1_epi32(INT32_MIN + 4), biased));
     // NaN fails the comparison too and ends in the zero vector.
-    const __m128 scaled = _mm_andnot_ps(unit, _mm_cmpgt_ps(s, _mm_set1_ps(kSmallestNormal)));
-    return _mm_or_ps(_mm_and_ps(unit, v), _mm_and_ps(scaled, _mm_div_ps(v, _mm_sqrt_ps(s))));
+    *keep = _mm_or_ps(unit, _mm_cmpgt_ps(s, _mm_set1_ps(kSmallestNormal)));
+    return _mm_or_ps(_mm_and_ps(unit, _mm_set1_ps(1.0f)), _mm_andnot_ps(unit, _mm_sqrt_ps(s)));
 }
 
-// With AVX the product broadcasts a's elements straight from memory, where the
-// baseline instruction set spends a shuffle on each. Decided once, at start-up.
+inline __m128 normalized3(__m128 v) {
+    const __m128 squares = _mm_mul_ps(v, v);
+    const __m128 pairs = _mm_add_ps(squares, _mm_shuffle_ps(squares, squares, _MM_SHUFFLE(2, 3, 0, 1)));
+    const __m128 s = _mm_add_ps(pairs, _mm_shuffle_ps(pairs, pairs, _MM_SHUFFLE(1, 0, 3, 2)));
+    __m128 keep;
+    const __m128 divisor = normalizingDivisor(s, &keep);
+    return _mm_and_ps(keep, _mm_div_ps(v, divisor));
+}
+
+// Whether the product may use AVX. Decided once, at start-up.
 bool detectAvx() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx");
@@ -63,7 +71,7 @@ bool detectAvx() {
 const bool haveAvx = detectAvx();
 
 // Row i of a product: b's rows weighted by the four elements of row i of a.
-__attribute__((always_inline)) inline __m128 productRow(const float* ai, __m128 b0, __m128 b1, __m128 b2, __m128 b3) {
+inline __m128 productRow(const float* ai, __m128 b0, __m128 b1, __m128 b2, __m128 b3) {
     const __m128 x = _mm_mul_ps(_mm_set1_ps(ai[0]), b0);
     const __m128 y = _mm_mul_ps(_mm_set1_ps(ai[1]), b1);
     const __m128 z = _mm_mul_ps(_mm_set1_ps(ai[2]), b2);
@@ -71,19 +79,14 @@ __attribute__((always_inline)) inline __m128 productRow(const float* ai, __m128 
     return _mm_add_ps(_mm_add_ps(x, y), _mm_add_ps(z, t));
 }
 
-// Shared by the baseline and the AVX build of the product, so both do the
-// same arithmetic in the same order and give identical results.
-__attribute__((always_inline)) inline void multiplyRows(float (*out)[4], const float (*a)[4], const float (*b)[4]) {
-    // out may be a or b: all of b is read first, and row i of out depends on
-    // row i of a only, which is read before that row is written.
-    const __m128 b0 = _mm_loadu_ps(b[0]);
-    const __m128 b1 = _mm_loadu_ps(b[1]);
-    const __m128 b2 = _mm_loadu_ps(b[2]);
-    const __m128 b3 = _mm_loadu_ps(b[3]);
-    _mm_storeu_ps(out[0], productRow(a[0], b0, b1, b2, b3));
-    _mm_storeu_ps(out[1], productRow(a[1], b0, b1, b2, b3));
-    _mm_storeu_ps(out[2], productRow(a[2], b0, b1, b2, b3));
-    _mm_storeu_ps(out[3], productRow(a[3], b0, b1, b2, b3));
+// Two rows of a product at once, rows (i, i + 1) of a in the halves of ai, in
+// the arithmetic and order of productRow, so both builds give the same bits.
+__attribute__((target("avx"))) inline __m256 productRows(__m256 ai, __m256 b0, __m256 b1, __m256 b2, __m256 b3) {
+    const __m256 x = _mm256_mul_ps(_mm256_permute_ps(ai, _MM_SHUFFLE(0, 0, 0, 0)), b0);
+    const __m256 y = _mm256_mul_ps(_mm256_permute_ps(ai, _MM_SHUFFLE(1, 1, 1, 1)), b1);
+    const __m256 z = _mm256_mul_ps(_mm256_permute_ps(ai, _MM_SHUFFLE(2, 2, 2, 2)), b2);
+    const __m256 t = _mm256_mul_ps(_mm256_permute_ps(ai, _MM_SHUFFLE(3, 3, 3, 3)), b3);
+    return _mm256_add_ps(_mm256_add_ps(x, y), _mm256_add_ps(z, t));
 }
 
 // The 2x2 minors of rows p and q for columns 01, 02, 03 and 12.
@@ -104,12 +107,37 @@ inline __m128 combine(__m128 x, __m128 mx, __m128 y, __m128 my, __m128 z, __m128
 
 namespace q31math {
 
-void multiplyBaseline(float (*out)[4], const float (*a)[4], const float (*b)[4]) {
-    multiplyRows(out, a, b);
+// out may be a or b in both builds: all of b is read first, and each row of
+// a before that row of out is written.
+D3DXMATRIX* multiplyBaseline(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
+    const __m128 b0 = _mm_loadu_ps(b->m[0]);
+    const __m128 b1 = _mm_loadu_ps(b->m[1]);
+    const __m128 b2 = _mm_loadu_ps(b->m[2]);
+    const __m128 b3 = _mm_loadu_ps(b->m[3]);
+    const __m128 r0 = productRow(a->m[0], b0, b1, b2, b3);
+    const __m128 r1 = productRow(a->m[1], b0, b1, b2, b3);
+    const __m128 r2 = productRow(a->m[2], b0, b1, b2, b3);
+    const __m128 r3 = productRow(a->m[3], b0, b1, b2, b3);
+    _mm_storeu_ps(out->m[0], r0);
+    _mm_storeu_ps(out->m[1], r1);
+    _mm_storeu_ps(out->m[2], r2);
+    _mm_storeu_ps(out->m[3], r3);
+    return out;
 }
 
-__attribute__((target("avx"))) void multiplyAvx(float (*out)[4], const float (*a)[4], const float (*b)[4]) {
-    multiplyRows(out, a, b);
+// With AVX two rows go through each instruction, and a's elements are spread
+// by in-register permutes rather than one load or shuffle each.
+__attribute__((target("avx"))) D3DXMATRIX* multiplyAvx(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
+    const __m256 b0 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[0]));
+    const __m256 b1 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[1]));
+    const __m256 b2 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[2]));
+    const __m256 b3 = _mm256_broadcast_ps(reinterpret_cast<const __m128*>(b->m[3]));
+    // Rows 0-1 of out may be written before rows 2-3 of a are read: they
+    // are other memory. Doing so keeps few registers live, which matters
+    // where most of them must be saved across the call (Windows).
+    _mm256_storeu_ps(out->m[0], productRows(_mm256_loadu_ps(a->m[0]), b0, b1, b2, b3));
+    _mm256_storeu_ps(out->m[2], productRows(_mm256_loadu_ps(a->m[2]), b0, b1, b2, b3));
+    return out;
 }
 
 bool processorHasAvx() {
@@ -146,12 +174,11 @@ D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v) {
     return out;
 }
 
+// A flag tested on each call rather than a pointer set at start-up: both end
+// in a jump, and a call made before this file's initialisers have run still
+// finds a build that works (the baseline).
 D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
-    if (haveAvx)
-        q31math::multiplyAvx(out->m, a->m, b->m);
-    else
-        q31math::multiplyBaseline(out->m, a->m, b->m);
-    return out;
+    return haveAvx ? q31math::multiplyAvx(out, a, b) : q31math::multiplyBaseline(out, a, b);
 }
 
 D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, FLOAT* determinant, const D3DXMATRIX* m) {
@@ -248,8 +275,22 @@ D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* out, FLOAT angle) {
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3DXVECTOR3* at,
                                const D3DXVECTOR3* up) {
     const __m128 e = load3(*eye);
-    const __m128 zaxis = normalized3(_mm_sub_ps(load3(*at), e));
-    const __m128 xaxis = normalized3(cross3(load3(*up), zaxis));
+    // up × (at − eye) points the same way as up × the normalised z axis, so
+    // both axes are normalised side by side, with one square root, rather
+    // than one after the other.
+    const __m128 towards = _mm_sub_ps(load3(*at), e);
+    const __m128 across = cross3(load3(*up), towards);
+    // Squared lengths in the order x² + y², then + z²: (towards, across, ...).
+    const __m128 squares = _mm_unpacklo_ps(_mm_mul_ps(towards, towards), _mm_mul_ps(across, across));
+    const __m128 zSquares = _mm_unpackhi_ps(_mm_mul_ps(towards, towards), _mm_mul_ps(across, across));
+    const __m128 s = _mm_add_ps(_mm_add_ps(squares, _mm_movehl_ps(squares, squares)), zSquares);
+    __m128 keep;
+    const __m128 divisor = normalizingDivisor(s, &keep);
+    const __m128 keepZ = _mm_shuffle_ps(keep, keep, _MM_SHUFFLE(0, 0, 0, 0));
+    const __m128 zaxis = _mm_and_ps(keepZ, _mm_div_ps(towards, _mm_shuffle_ps(divisor, divisor, _MM_SHUFFLE(0, 0, 0, 0))));
+    // A zero z axis makes a zero x axis, as crossing with it would.
+    const __m128 keepX = _mm_and_ps(keepZ, _mm_shuffle_ps(keep, keep, _MM_SHUFFLE(1, 1, 1, 1)));
+    const __m128 xaxis = _mm_and_ps(keepX, _mm_div_ps(across, _mm_shuffle_ps(divisor, divisor, _MM_SHUFFLE(1, 1, 1, 1))));
     // Both factors are unit and orthogonal, so this one needs no normalising.
     const __m128 yaxis = cross3(zaxis, xaxis);
 

@@ -113,7 +113,7 @@ TEST(MathNormalize, ScalesInPlaceTouchingOnlyTwelveBytes) {
 // one it does not pick would otherwise pass here and show only elsewhere.
 struct MultiplyBuild {
     const char* name;
-    void (*multiply)(float (*)[4], const float (*)[4], const float (*)[4]);
+    D3DXMATRIX* (*multiply)(D3DXMATRIX*, const D3DXMATRIX*, const D3DXMATRIX*);
     bool needsAvx;
 };
 
@@ -125,8 +125,9 @@ protected:
     }
     D3DXMATRIX* multiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b)
     {
-        GetParam().multiply(out->m, a->m, b->m);
-        return out;
+        D3DXMATRIX* result = GetParam().multiply(out, a, b);
+        EXPECT_EQ(result, out);
+        return result;
     }
 };
 
@@ -284,6 +285,60 @@ TEST(MathLookAt, MapsTheSceneIntoLeftHandedViewSpace) {
     // Looking from +z towards -z, world -x lies to the right.
     EXPECT_GT(transformPoint(D3DXVECTOR3(-1, 1, 0), view).x, 0.0f);
     EXPECT_GT(transformPoint(D3DXVECTOR3(0, 3, 0), view).y, 0.0f);
+}
+
+// The axes side by side against the textbook order: z normalised, then x
+// from it, then y. Cameras in all directions, near and far, with tilted ups.
+TEST(MathLookAt, AgreesWithNormalisingOneAxisAfterTheOther) {
+    const D3DXVECTOR3 cameras[][3] = {
+        {{3, 4, 5}, {0, 1, 0}, {0, 1, 0}},         {{-20, 2, 7}, {1, -1, 0.5f}, {0.2f, 1, -0.1f}},
+        {{0.5f, 30, -8}, {0, 0, 0}, {0, 1, 0}},    {{1e-3f, 0, 0}, {0, 2e-3f, 1e-3f}, {0, 0, 1}},
+        {{400, -300, 12}, {-5, 7, 900}, {1, 1, 0}}, {{2, 2, 2}, {2, 2, 3}, {0, -3, 0}},
+    };
+    auto cross = [](const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+        return D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+    };
+    auto dot = [](const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
+    for (const auto& camera : cameras) {
+        const D3DXVECTOR3 &eye = camera[0], &at = camera[1], &up = camera[2];
+        D3DXVECTOR3 z, x;
+        const D3DXVECTOR3 towards(at.x - eye.x, at.y - eye.y, at.z - eye.z);
+        D3DXVec3Normalize(&z, &towards);
+        const D3DXVECTOR3 across = cross(up, z);
+        D3DXVec3Normalize(&x, &across);
+        const D3DXVECTOR3 y = cross(z, x);
+        const D3DXMATRIX expected(x.x, y.x, z.x, 0, x.y, y.y, z.y, 0, x.z, y.z, z.z, 0,
+                                  -dot(x, eye), -dot(y, eye), -dot(z, eye), 1);
+        D3DXMATRIX view;
+        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                EXPECT_NEAR(view(r, c), expected(r, c), 2e-6f * (1 + std::fabs(expected(r, c))))
+                    << "eye " << eye.x << "," << eye.y << "," << eye.z << " element " << r << "," << c;
+    }
+}
+
+// A z axis too short to trust is zero, and so is the x axis crossed from it,
+// even where a long up would make that cross product long enough.
+TEST(MathLookAt, AZeroViewDirectionZeroesTheSideAxisToo) {
+    const D3DXVECTOR3 eye(0, 0, 0), at(0, 0, 1e-20f), up(0, 1e20f, 0);
+    D3DXMATRIX view;
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    EXPECT_EQ(view, D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1));
+
+    // So does a target with a NaN in it.
+    const D3DXVECTOR3 broken(kNan, 0, 1);
+    D3DXMatrixLookAtLH(&view, &eye, &broken, &up);
+    EXPECT_EQ(view, D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1));
+
+    // Up along the view direction leaves no side axis either.
+    const D3DXVECTOR3 ahead(0, 0, 5), along(0, 0, 2);
+    D3DXMatrixLookAtLH(&view, &eye, &ahead, &along);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(view(r, 0), 0.0f);
+        EXPECT_EQ(view(r, 1), 0.0f);
+    }
+    EXPECT_EQ(view(2, 2), 1.0f);
 }
 
 TEST(MathPerspective, RightAngleFieldOfView) {

@@ -2,8 +2,6 @@
 // loader does. Linked into the game only; test programs bring their own main.
 #include <windows.h>
 
-#include "platform/core/gl_warm_up.h"
-
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -41,10 +39,7 @@ void growHeapForStartUp()
 int main()
 {
     growHeapForStartUp();
-    platform::startGlDriverWarmUp();
     // Command-line arguments are not handed on: the program reads none.
     char commandLine[] = "";
-    const int status = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
-    platform::finishGlDriverWarmUp();
-    return status;
+    return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
 }

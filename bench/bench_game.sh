@@ -144,8 +144,9 @@ run_once() {
         if b=$(frames_line_from "$report" $((${a#* } + seconds * 1000000)) "$pid"); then
             cpu_b=$(cpu_ticks "$pids")
             close_game "$pid" || echo "bench_game: $label ended with status $?" >&2
-            awk -v start="$start" '{ printf "%s %.1f ", $1, ($2 - start) / 1000 } END { print "" }' \
-                "$scratch/startup.txt" >>"$scratch/$label.stages" 2>/dev/null
+            # A build without the start-up report writes none.
+            [ -s "$scratch/startup.txt" ] && awk -v start="$start" '{ printf "%s %.1f ", $1, ($2 - start) / 1000 }
+                END { print "" }' "$scratch/startup.txt" >>"$scratch/$label.stages"
             awk -v start="$start" -v first="$first" -v a="$a" -v b="$b" -v cpu="$((cpu_b - cpu_a))" \
                 -v tick="$tick_ms" 'BEGIN {
                     split(a, x, " "); split(b, y, " ")

@@ -1,11 +1,14 @@
 // D3DXCreateTextureFromFileA: file -> decoded image -> managed texture whose
-// levels are filled from the image and its successive box-filtered halves.
+// levels are filled from the image and its successive box-filtered halves
+// (kept for a file loaded again: texture_level_cache.h).
 #include "assets/d3dx_texture.h"
 #include "assets/file_bytes.h"
 #include "assets/image_decode.h"
+#include "assets/texture_level_cache.h"
 #include "assets/texture_levels.h"
 
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -31,29 +34,40 @@ HRESULT fillLevel(IDirect3DTexture9* texture, UINT level, const Image& image)
     return texture->UnlockRect(level);
 }
 
-HRESULT createTexture(IDirect3DDevice9* device, Image image, IDirect3DTexture9** out)
+// The image's levels at the size the device asks for: the image, stretched
+// where it must be, and its successive box-filtered halves.
+HRESULT makeLevels(Image image, const TextureSize& size, TextureLevelSet* out)
 {
-    D3DCAPS9 caps;
-    HRESULT hr = device->GetDeviceCaps(&caps);
-    if (FAILED(hr)) return hr;
-    const TextureSize size = textureSizeFor(caps, image.width, image.height);
+    out->imageWidth = image.width;
+    out->imageHeight = image.height;
+    out->size = size;
+    out->hasAlpha = image.hasAlpha;
     if (size.width != image.width || size.height != image.height) {
-        hr = resizeImage(image, size.width, size.height, &image);
+        const HRESULT hr = resizeImage(image, size.width, size.height, &image);
         if (FAILED(hr)) return hr;
     }
-    const D3DFORMAT format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
-    IDirect3DTexture9* texture = nullptr;
-    hr = device->CreateTexture(size.width, size.height, size.levels, 0, format, D3DPOOL_MANAGED, &texture, nullptr);
-    if (FAILED(hr)) return hr;
-    for (UINT level = 0; level < size.levels && SUCCEEDED(hr); ++level) {
-        if (level > 0) {
-            Image half;
-            hr = resizeImage(image, image.width > 1 ? image.width / 2 : 1, image.height > 1 ? image.height / 2 : 1,
-                             &half);
-            image = std::move(half);
-        }
-        if (SUCCEEDED(hr)) hr = fillLevel(texture, level, image);
+    out->levels.reserve(size.levels);
+    out->levels.push_back(std::move(image));
+    for (UINT level = 1; level < size.levels; ++level) {
+        const Image& above = out->levels.back();
+        Image half;
+        const HRESULT hr = resizeImage(above, above.width > 1 ? above.width / 2 : 1,
+                                       above.height > 1 ? above.height / 2 : 1, &half);
+        if (FAILED(hr)) return hr;
+        out->levels.push_back(std::move(half));
     }
+    return S_OK;
+}
+
+HRESULT createTexture(IDirect3DDevice9* device, const TextureLevelSet& set, IDirect3DTexture9** out)
+{
+    const D3DFORMAT format = set.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    IDirect3DTexture9* texture = nullptr;
+    HRESULT hr = device->CreateTexture(set.size.width, set.size.height, set.size.levels, 0, format, D3DPOOL_MANAGED,
+                                       &texture, nullptr);
+    if (FAILED(hr)) return hr;
+    for (UINT level = 0; level < set.size.levels && SUCCEEDED(hr); ++level)
+        hr = fillLevel(texture, level, set.levels[level]);
     if (FAILED(hr)) {
         texture->Release();
         return hr;
@@ -98,14 +112,34 @@ HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE9 pDevice, LPCSTR pSrc
 {
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
+    FileBytes file;
+    HRESULT hr = readFileBytes(pSrcFile, kMaxImageFileBytes, &file);
+    if (FAILED(hr)) return hr;
+    if (file.size == 0) return D3DXERR_INVALIDDATA;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.data.get());
+    std::shared_ptr<const TextureLevelSet> levels = findTextureLevels(bytes, file.size);
     Image image;
-    {
-        FileBytes file;
-        HRESULT hr = readFileBytes(pSrcFile, kMaxImageFileBytes, &file);
-        if (FAILED(hr)) return hr;
-        if (file.size == 0) return D3DXERR_INVALIDDATA;
+    if (!levels) {
         hr = decodeImage(file.data.get(), file.size, &image);
         if (FAILED(hr)) return hr;
     }
-    return createTexture(pDevice, std::move(image), ppTexture);
+    D3DCAPS9 caps;
+    hr = pDevice->GetDeviceCaps(&caps);
+    if (FAILED(hr)) return hr;
+    if (levels) {
+        const TextureSize wanted = textureSizeFor(caps, levels->imageWidth, levels->imageHeight);
+        if (wanted.width == levels->size.width && wanted.height == levels->size.height &&
+            wanted.levels == levels->size.levels)
+            return createTexture(pDevice, *levels, ppTexture);
+        // Kept for another device's limits: decoded again for this one.
+        levels.reset();
+        hr = decodeImage(file.data.get(), file.size, &image);
+        if (FAILED(hr)) return hr;
+    }
+    auto made = std::make_shared<TextureLevelSet>();
+    const TextureSize size = textureSizeFor(caps, image.width, image.height);
+    hr = makeLevels(std::move(image), size, made.get());
+    if (FAILED(hr)) return hr;
+    keepTextureLevels(bytes, file.size, made);
+    return createTexture(pDevice, *made, ppTexture);
 }

@@ -6,7 +6,9 @@
 # that load on the machine falls on both alike. Both builds count presented
 # frames through the framework's frame report (framework/frame_report.h); the
 # game sits at its start scene, redrawn without pause (the windowed
-# presentation interval is immediate).
+# presentation interval is immediate). The start-up report
+# (framework/startup_report.h) gives the moment each stage of start-up was
+# reached; their medians, from the launch, follow the summary.
 #
 # Wall-clock frame rates follow whatever else the machine runs; the CPU time
 # per frame (the game's process with all its threads, the X server, and for
@@ -119,15 +121,16 @@ close_game() {
     return 1
 }
 
-# run_once LABEL REPORT_AS_THE_PROGRAM_NAMES_IT DIRECTORY COMMAND...: one
-# launch; prints "STARTUP_MS FPS CPU_MS_PER_FRAME" or "failed".
+# run_once LABEL REPORT_AS_THE_PROGRAM_NAMES_IT STARTUP_REPORT_AS_IT_NAMES_IT
+# DIRECTORY COMMAND...: one launch; prints "STARTUP_MS FPS CPU_MS_PER_FRAME"
+# or "failed", and adds "STAGE MS ..." (from the launch) to LABEL.stages.
 run_once() {
-    local label=$1 report_name=$2 directory=$3
-    shift 3
+    local label=$1 report_name=$2 startup_name=$3 directory=$4
+    shift 4
     local report=$scratch/report.txt log=$scratch/$label.log start pid first a b cpu_a cpu_b pids
-    rm -f "$report"
+    rm -f "$report" "$scratch/startup.txt"
     start=$(date +%s%6N)
-    (cd "$directory" && Q31_FRAME_REPORT=$report_name exec "$@") >"$log" 2>&1 &
+    (cd "$directory" && Q31_FRAME_REPORT=$report_name Q31_STARTUP_REPORT=$startup_name exec "$@") >"$log" 2>&1 &
     pid=$!
     for _ in $(seq 1 1200); do
         first=$(awk '$1 == "first" { print $2 }' "$report" 2>/dev/null)
@@ -141,6 +144,9 @@ run_once() {
         if b=$(frames_line_from "$report" $((${a#* } + seconds * 1000000)) "$pid"); then
             cpu_b=$(cpu_ticks "$pids")
             close_game "$pid" || echo "bench_game: $label ended with status $?" >&2
+            # A build without the start-up report writes none.
+            [ -s "$scratch/startup.txt" ] && awk -v start="$start" '{ printf "%s %.1f ", $1, ($2 - start) / 1000 }
+                END { print "" }' "$scratch/startup.txt" >>"$scratch/$label.stages"
             awk -v start="$start" -v first="$first" -v a="$a" -v b="$b" -v cpu="$((cpu_b - cpu_a))" \
                 -v tick="$tick_ms" 'BEGIN {
                     split(a, x, " "); split(b, y, " ")
@@ -157,11 +163,12 @@ run_once() {
     echo failed
 }
 
-linux_run() { run_once linux "$scratch/report.txt" / "$linux_exe"; }
+linux_run() { run_once linux "$scratch/report.txt" "$scratch/startup.txt" / "$linux_exe"; }
 # Wine sees the host's root as drive Z:; the media are found in the current
 # folder, as when the program is started from its own folder on Windows.
 wine_run() {
-    run_once wine "Z:$(echo "$scratch/report.txt" | tr / '\\')" "$source_dir/media" \
+    run_once wine "Z:$(echo "$scratch/report.txt" | tr / '\\')" "Z:$(echo "$scratch/startup.txt" | tr / '\\')" \
+        "$source_dir/media" \
         "$source_dir/scripts/wine-run" "$prefix" "$windows_exe"
 }
 
@@ -199,6 +206,7 @@ linux_run >/dev/null
 
 : >"$scratch/linux.txt"
 : >"$scratch/wine.txt"
+rm -f "$scratch/linux.stages" "$scratch/wine.stages"  # the warm-up runs' stages
 status=0
 for n in $(seq 1 "$runs"); do
     result=$(linux_run)
@@ -210,6 +218,24 @@ for n in $(seq 1 "$runs"); do
         [ "$result" = failed ] && status=1 || echo "$result" >>"$scratch/wine.txt"
     fi
 done
+
+# stages LABEL NAME: the median moment of each start-up stage, from the
+# launch, in the order the program reaches them.
+stages() {
+    [ -s "$scratch/$1.stages" ] || return 0
+    printf "Start-up of %s, median ms from the launch:" "$2"
+    awk '{ for (i = 1; i < NF; i += 2) { if (!($i in n)) order[++count] = $i; v[$i, ++n[$i]] = $(i + 1) } }
+        END {
+            for (k = 1; k <= count; ++k) {
+                s = order[k]
+                for (i = 1; i <= n[s]; ++i) for (j = i + 1; j <= n[s]; ++j)
+                    if (v[s, j] < v[s, i]) { t = v[s, i]; v[s, i] = v[s, j]; v[s, j] = t }
+                m = n[s] % 2 ? v[s, (n[s] + 1) / 2] : (v[s, n[s] / 2] + v[s, n[s] / 2 + 1]) / 2
+                printf " %s %.0f", s, m
+            }
+            print ""
+        }' "$scratch/$1.stages"
+}
 
 echo "Medians of $runs runs:"
 summary ours "$scratch/linux.txt"
@@ -223,4 +249,6 @@ if [ "$wine_half" = 1 ]; then
         if (os > 0) printf "Game start-up: Wine/ours = %.2f (above 1 means ours starts faster)\n", ws / os
     }'
 fi
+stages linux ours
+[ "$wine_half" = 1 ] && stages wine Wine
 exit $status

@@ -7,6 +7,7 @@
 
 #include "framework/frame_report.h"
 #include "framework/frame_timer.h"
+#include "framework/startup_report.h"
 #include "resources/resource_ids.h"
 
 Application* currentApp = nullptr;
@@ -85,13 +86,16 @@ HRESULT Application::create(HINSTANCE instance)
     constexpr UINT kDirect3DSdkVersion = 31;
     direct3d = Direct3DCreate9(kDirect3DSdkVersion);
     if (!direct3d) return reportError(Direct3DUnavailable, Exit);
+    reportStartupStage(StartupStage::Direct3D);
 
     enumerator.direct3d = direct3d;
     enumerator.acceptDevice = approveDeviceCallback;
     HRESULT hr = enumerator.enumerateDisplay();
     if (FAILED(hr)) return failCreate(hr);
+    reportStartupStage(StartupStage::Enumerated);
 
     registerAndCreateWindow(instance);
+    reportStartupStage(StartupStage::Window);
     windowedStyle = static_cast<DWORD>(GetWindowLong(window, GWL_STYLE));
     GetWindowRect(window, &windowRect);
     GetClientRect(window, &clientRect);
@@ -108,6 +112,7 @@ HRESULT Application::create(HINSTANCE instance)
     if (FAILED(hr)) return failCreate(hr);
 
     pause(false);
+    reportStartupStage(StartupStage::Ready);
     return S_OK;
 }
 
@@ -174,6 +179,7 @@ HRESULT Application::stepFrame()
 
     if (device && device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST) deviceLost = true;
     reportPresentedFrame();
+    reportStartupStage(StartupStage::Presented);
     return S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <d3d9.h>
 
 #include "display/settings_dialog.h"
+#include "framework/startup_report.h"
 #include "render/render_helpers.h"
 
 const FormatCombo* Application::currentCombo() const
@@ -101,6 +102,7 @@ HRESULT Application::initDevice()
     HRESULT hr = direct3d->CreateDevice(combo->adapterOrdinal, deviceRecord->deviceType, window, flags,
                                         &presentParams, &device);
     if (SUCCEEDED(hr)) {
+        reportStartupStage(StartupStage::Device);
         if (windowed) restoreWindowPosition();
         device->GetDeviceCaps(&caps);
         behaviorFlags = flags;
@@ -112,6 +114,7 @@ HRESULT Application::initDevice()
             destroyDeviceResources();
             releaseDevice();
         } else {
+            reportStartupStage(StartupStage::Media);
             deviceResourcesCreated = true;
             hr = onDeviceReset();
             if (SUCCEEDED(hr)) {

@@ -1,20 +1,15 @@
 #include "framework/frame_report.h"
 
-#include <chrono>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/wall_clock.h"
+
 namespace {
 
 constexpr int64_t LineInterval = 1000000;  // microseconds between "frames" lines
-
-int64_t wallClockMicroseconds()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
-}
 
 struct FrameReport {
     FILE* file = nullptr;

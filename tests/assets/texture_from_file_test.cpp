@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using imagetest::Bytes;
@@ -104,6 +107,51 @@ TEST_F(TextureFromFile, OtherSizesKeepTheirSizeAndHalveDownToOne)
     const std::vector<uint32_t> level1 = texels(1);
     EXPECT_EQ(level1[0] & kRgb, 0x280000u);  // red 40
     EXPECT_EQ(level1[1] & kRgb, 0xa00000u);  // red 160
+}
+
+// A file loaded again is copied from the levels kept from the first load;
+// what the texture holds must not tell the two loads apart, and a file edited
+// in place (same name, same length) must give its new texels.
+TEST_F(TextureFromFile, AFileLoadedAgainGivesEqualLevelsAndAnEditedFileItsNewOnes)
+{
+    imagetest::BmpSpec bmp;
+    bmp.width = 4;
+    bmp.height = 2;
+    for (int i = 0; i < 8; ++i) bmp.pixels.insert(bmp.pixels.end(), {uint8_t(30 * i), uint8_t(200 - 20 * i), 77});
+    auto allLevels = [this] {
+        std::vector<std::vector<uint32_t>> levels;
+        for (UINT level = 0; level < texture->GetLevelCount(); ++level) levels.push_back(texels(level));
+        return levels;
+    };
+
+    ASSERT_EQ(load("again.bmp", imagetest::bmpFile(bmp)), D3D_OK);
+    const std::vector<std::vector<uint32_t>> first = allLevels();
+    ASSERT_EQ(first.size(), 3u);
+    IDirect3DTexture9* firstTexture = texture;
+    texture = nullptr;
+
+    ASSERT_EQ(load("again.bmp", imagetest::bmpFile(bmp)), D3D_OK);
+    EXPECT_NE(texture, firstTexture);
+    EXPECT_EQ(allLevels(), first);
+    // Each load is a texture of its own: writing one leaves the other.
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    *static_cast<uint32_t*>(locked.pBits) = 0x12345678u;
+    ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    std::swap(texture, firstTexture);
+    EXPECT_EQ(allLevels(), first);
+    std::swap(texture, firstTexture);
+    EXPECT_EQ(firstTexture->Release(), 0u);
+    texture->Release();
+    texture = nullptr;
+
+    bmp.pixels[0] = 250;  // the first texel's blue; the file keeps its length
+    ASSERT_EQ(load("again.bmp", imagetest::bmpFile(bmp)), D3D_OK);
+    const std::vector<std::vector<uint32_t>> edited = allLevels();
+    ASSERT_EQ(edited.size(), first.size());
+    EXPECT_NE(edited[0], first[0]);
+    EXPECT_NE(edited[2], first[2]);  // the smallest level is made afresh too
+    EXPECT_EQ(edited[0][1], first[0][1]);
 }
 
 TEST_F(TextureFromFile, FailuresGiveTheirCodeAndNoTexture)

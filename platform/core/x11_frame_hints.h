@@ -1,8 +1,9 @@
 // What the X window manager is told about a top-level window beyond SDL's own
-// properties, so that its frame offers what the Win32 style offers: the
-// minimise, maximise, resize and close functions (Motif hints, which every
-// common X window manager reads), and, for an owned window, that it is a
-// dialog kept above its owner (WM_TRANSIENT_FOR, _NET_WM_WINDOW_TYPE_DIALOG).
+// properties, so that its frame offers what the Win32 style offers: for a
+// framed window without every button, only the minimise, maximise, resize and
+// close functions it has (Motif hints, which most X window managers read);
+// for an owned window, that it is a dialog kept above its owner
+// (WM_TRANSIENT_FOR, _NET_WM_WINDOW_TYPE_DIALOG).
 // Does nothing under any video driver but SDL's x11 one.
 #pragma once
 

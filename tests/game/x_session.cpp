@@ -184,13 +184,20 @@ void XSession::move(unsigned long window, int x, int y)
         if (line.find("Absolute upper-left Y:") != std::string::npos) rootY = std::atoi(line.c_str() + colon + 1);
     }
     const std::string to = std::to_string(rootX + x) + " " + std::to_string(rootY + y);
-    shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + to);
+    const std::string beside = std::to_string(rootX + x + 1) + " " + std::to_string(rootY + y);
     // The compositor passes the motion on in its own time: wait (bounded)
-    // until the program's X server has the pointer there too.
+    // until the program's X server has the pointer there too. Now and then
+    // it drops a motion of its host window; the pointer is moved again then.
     const std::string there = "x:" + std::to_string(rootX + x) + " y:" + std::to_string(rootY + y) + " ";
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (shell("xdotool getmouselocation").find(there) != 0 && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (attempt > 0) shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + beside);
+        shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + to);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end) {
+            if (shell("xdotool getmouselocation").find(there) == 0) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
 }
 
 void XSession::click(unsigned long window, int x, int y)

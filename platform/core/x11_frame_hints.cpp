@@ -72,8 +72,7 @@ void applyFrameHints(SDL_Window* window, SDL_Window* owner, const FrameHints& hi
     // A borderless window keeps SDL's hints (no decorations): full screen
     // goes through the window manager, which may refuse a window that does
     // not offer resizing. So does a window that offers every function: SDL's
-    // hints say as much, and weston's window manager misplaces pointer input
-    // for a main window given function hints.
+    // hints already say as much.
     const bool offersAll = hints.closeBox && hints.minimizeBox && hints.maximizeBox && hints.sizing;
     if (hints.framed && !offersAll) {
         MotifHints motif{HintsFunctions | HintsDecorations, FunctionMove, DecorBorder | DecorTitle, 0, 0};

@@ -138,7 +138,7 @@ TEST_F(D3d9Lighting, SpecularWithTheInfiniteViewerHalfVector)
     ASSERT_EQ(device->SetRenderState(D3DRS_LOCALVIEWER, FALSE), D3D_OK);
     drawLitTriangle();
     const std::vector<uint32_t> frame = readBack();
-    saveFrame(frame, "lit_specular");
+    saveFrame(frame, "lit_highlight");
     // H = normalize(L + (0,0,-1)) = (-0.4472, 0, -0.8944); (N.H)^4 = 0.64;
     // Cs*Ls*0.64 = 0.32 added to the diffuse result above:
     //   r = 0.74020 -> 188.8, g = 0.74329 -> 189.5, b = 0.71239 -> 181.7

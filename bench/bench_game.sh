@@ -33,11 +33,11 @@ runs=${Q31_BENCH_RUNS:-3}
 seconds=${Q31_BENCH_SECONDS:-5}
 warmup=2
 
-# -noreset: an X server with no client left resets itself (keyboard maps
-# compiled again and the rest), and the next client's connection waits for
-# that. A desktop's server always has clients, so it never happens to a
-# player; here it would land in every launch whose predecessor left the
-# server alone, tens of milliseconds that are the server's, not the game's.
+# -noreset: an X server whose last client leaves resets itself (keyboard
+# maps compiled again and the rest, 40-60 ms here), and a client that
+# connects meanwhile waits for it. A desktop's server always has clients, so
+# no player waits for it; here it would land on whichever launch follows the
+# last client's exit closely enough, time that is the server's, not the game's.
 if [ -z "${Q31_BENCH_DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" env Q31_BENCH_DISPLAY=1 "$0" "$@"
 fi

@@ -225,8 +225,14 @@ bool Journey::windowGone(unsigned long window, double seconds)
 
 bool Journey::leverClickMovesLever(std::string* why)
 {
-    const Shot before = x_.capture(window_);
-    const Knob knob = leverKnob(before);
+    // The picture may settle a moment after a change of size or state: once,
+    // under heavy load, Wine showed a window restored from maximised as the
+    // top-left corner of the maximised picture, and a later step found it whole.
+    Knob knob;
+    waitUntil(10, [&] {
+        knob = leverKnob(x_.capture(window_));
+        return knob.found;
+    });
     if (!knob.found) {
         *why = "no lever knob in view";
         return false;

@@ -2,12 +2,12 @@
 // paired by deviceResourcesCreated and deviceResourcesRestored; see
 // application.h.
 #include "framework/application.h"
-#include "framework/frame_report.h"
 
 #include <windows.h>
 #include <d3d9.h>
 
 #include "display/settings_dialog.h"
+#include "framework/frame_report.h"
 #include "framework/startup_report.h"
 #include "render/render_helpers.h"
 

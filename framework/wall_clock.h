@@ -1,5 +1,6 @@
 // Wall-clock microseconds since the Unix epoch: the clock the frame and
-// start-up reports write, comparable with `date +%s%6N` in the benchmark.
+// start-up reports write, comparable with the shell's $EPOCHREALTIME that the
+// benchmark reads at the launch.
 #pragma once
 
 #include <chrono>

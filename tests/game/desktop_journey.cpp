@@ -225,9 +225,10 @@ bool Journey::windowGone(unsigned long window, double seconds)
 
 bool Journey::leverClickMovesLever(std::string* why)
 {
-    // The picture may settle a moment after a change of size or state: once,
-    // under heavy load, Wine showed a window restored from maximised as the
-    // top-left corner of the maximised picture, and a later step found it whole.
+    // The picture may settle a moment after a change of size or state: under
+    // Wine, a window restored from maximised shows the top-left corner of the
+    // maximised picture until the first frame after the reset lands (under
+    // half a second here).
     Knob knob;
     waitUntil(10, [&] {
         knob = leverKnob(x_.capture(window_));

@@ -38,6 +38,9 @@ protected:
         SendMessage(game->window, WM_CLOSE, 0, 0);
         pump();
         game.reset();
+        // The program's window is found by its title: not this one's.
+        ASSERT_TRUE(waitUntil(10, [] { return shell("xdotool search --name '^Quorvane31$'").empty(); }))
+            << "the planning window is still on the desktop";
     }
 
     std::vector<POINT> plan;
@@ -55,7 +58,8 @@ TEST_F(WaylandJourney, FortyTwoClicksToTheCelebrationAltEnterThereAndBackAndClos
     EXPECT_EQ(bottom - top + 1, 375);
 
     for (const POINT& p : plan) {
-        j.x().click(j.window(), left + p.x, top + p.y);
+        ASSERT_TRUE(j.x().click(j.window(), left + p.x, top + p.y))
+            << "the pointer did not reach " << p.x << "," << p.y << " of the client";
         ASSERT_TRUE(j.running()) << "the program ended by itself: " << j.logTail();
     }
     // The second line of the congratulation, where nothing of the closed

@@ -166,12 +166,23 @@ Shot XSession::waitForColour(unsigned long window, uint32_t rgb, int inset, doub
     return shot;
 }
 
-void XSession::move(unsigned long window, int x, int y)
+namespace {
+
+// The pointer's root position on the program's X server, from
+// `xdotool getmouselocation` ("x:12 y:34 screen:0 window:56").
+bool pointerAt(int* x, int* y)
+{
+    return std::sscanf(shell("xdotool getmouselocation").c_str(), "x:%d y:%d", x, y) == 2;
+}
+
+}  // namespace
+
+bool XSession::move(unsigned long window, int x, int y)
 {
     if (inputDisplay_.empty()) {
         shell("xdotool mousemove --sync --window " + std::to_string(window) + " " + std::to_string(x) + " " +
               std::to_string(y));
-        return;
+        return true;
     }
     // xdotool gives the position in the parent, the window manager's frame;
     // xwininfo the one on the root, which the host's pointer needs.
@@ -183,30 +194,65 @@ void XSession::move(unsigned long window, int x, int y)
         if (line.find("Absolute upper-left X:") != std::string::npos) rootX = std::atoi(line.c_str() + colon + 1);
         if (line.find("Absolute upper-left Y:") != std::string::npos) rootY = std::atoi(line.c_str() + colon + 1);
     }
-    const std::string to = std::to_string(rootX + x) + " " + std::to_string(rootY + y);
-    const std::string beside = std::to_string(rootX + x + 1) + " " + std::to_string(rootY + y);
+    const int targetX = rootX + x, targetY = rootY + y;
+    int hostX = targetX, hostY = targetY;
     // The compositor passes the motion on in its own time: wait (bounded)
-    // until the program's X server has the pointer there too. Now and then
-    // it drops a motion of its host window; the pointer is moved again then.
-    const std::string there = "x:" + std::to_string(rootX + x) + " y:" + std::to_string(rootY + y) + " ";
+    // until the program's X server has the pointer there too. weston's x11
+    // backend follows the host's pointer by relative motion from where it
+    // last entered the output window; a missed entry leaves its pointer off
+    // the host's, so a retry first leaves the window and enters it again.
+    // The X server also places a window where the compositor last told it,
+    // which can lag the compositor's own placement: a pointer that lands
+    // off by that lag is moved by the difference.
     for (int attempt = 0; attempt < 4; ++attempt) {
-        if (attempt > 0) shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + beside);
-        shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + to);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        int beforeX = -1, beforeY = -1;
+        pointerAt(&beforeX, &beforeY);
+        if (attempt > 0) shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + outsideOutput());
+        shell("DISPLAY=" + inputDisplay_ + " xdotool mousemove --sync " + std::to_string(hostX) + " " +
+              std::to_string(hostY));
+        int atX = beforeX, atY = beforeY;
+        auto settledSince = std::chrono::steady_clock::now();
+        const auto end = settledSince + std::chrono::seconds(2);
         while (std::chrono::steady_clock::now() < end) {
-            if (shell("xdotool getmouselocation").find(there) == 0) return;
+            int nowX = -1, nowY = -1;
+            if (pointerAt(&nowX, &nowY) && nowX == targetX && nowY == targetY) return true;
+            if (nowX != atX || nowY != atY) {
+                atX = nowX;
+                atY = nowY;
+                settledSince = std::chrono::steady_clock::now();
+            } else if ((atX != beforeX || atY != beforeY) &&
+                       std::chrono::steady_clock::now() - settledSince > std::chrono::milliseconds(300)) {
+                break;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        if (atX >= 0 && (atX != beforeX || atY != beforeY)) {
+            hostX += targetX - atX;
+            hostY += targetY - atY;
+        }
     }
+    std::fprintf(stderr, "the pointer did not reach %d,%d (the host's pointer on %s last moved to %d,%d)\n", targetX,
+                 targetY, inputDisplay_.c_str(), hostX, hostY);
+    return false;
 }
 
-void XSession::click(unsigned long window, int x, int y)
+std::string XSession::outsideOutput()
 {
-    move(window, x, y);
+    // The host's bottom-right pixel, which the compositor's output window
+    // leaves uncovered.
+    int width = 0, height = 0;
+    std::sscanf(shell("DISPLAY=" + inputDisplay_ + " xdotool getdisplaygeometry").c_str(), "%d %d", &width, &height);
+    return std::to_string(width - 1) + " " + std::to_string(height - 1);
+}
+
+bool XSession::click(unsigned long window, int x, int y)
+{
+    const bool there = move(window, x, y);
     // Press and release a moment apart, as a hand does: the menu strip takes
     // its hover and its press from separate frames.
     const std::string to = inputDisplay_.empty() ? "" : "DISPLAY=" + inputDisplay_ + " ";
     shell("sleep 0.05; " + to + "xdotool mousedown 1; sleep 0.05; " + to + "xdotool mouseup 1");
+    return there;
 }
 
 void XSession::key(unsigned long window, const std::string& keys)

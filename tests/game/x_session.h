@@ -56,15 +56,20 @@ public:
 
     // Input goes to `display` instead, at the root coordinates the window
     // has on its own display: a nested compositor's host, whose output
-    // window covers the program's X server's root one to one.
+    // window covers the program's X server's root one to one and leaves the
+    // host's bottom-right pixel uncovered.
     void sendInputTo(const std::string& display) { inputDisplay_ = display; }
 
-    // Real pointer and key events (XTEST) at window-relative pixels.
-    void click(unsigned long window, int x, int y);
-    void move(unsigned long window, int x, int y);
+    // Real pointer and key events (XTEST) at window-relative pixels. Through
+    // a compositor, false when the pointer could not be brought there (the
+    // click still happens, where the pointer is).
+    bool click(unsigned long window, int x, int y);
+    bool move(unsigned long window, int x, int y);
     void key(unsigned long window, const std::string& keys);
 
 private:
+    std::string outsideOutput();
+
     std::string inputDisplay_;
 };
 

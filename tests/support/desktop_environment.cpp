@@ -222,7 +222,8 @@ private:
         // backend, nested in a private Xvfb, takes the host's real X input on
         // its output window and passes it through its Wayland seat, as a
         // compositor passes a player's mouse and keyboard.
-        inputDisplay = startXServer({"Xvfb", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+        // A margin beyond the output window, where the pointer can leave it.
+        inputDisplay = startXServer({"Xvfb", "-screen", "0", "1344x1088x24", "-nolisten", "tcp", "-noreset"},
                                     folder + "/Xvfb.out", &host_);
         if (inputDisplay.empty()) {
             failure = "Xvfb for weston's output window did not start; see " + folder + "/Xvfb.out";
@@ -255,6 +256,11 @@ private:
         setenv("WAYLAND_DISPLAY", waylandName.c_str(), 1);
         // Xwayland starts on the first connection.
         if (!waitUntil(30, xServerAnswers)) failure = "Xwayland did not answer on " + displayName + "; see " + log;
+        // The x11 backend takes the pointer's position only as it enters the
+        // output window, and follows relative motion after that; an entry
+        // missed while the window was being made leaves weston's pointer off
+        // the host's. Leave the window and enter it again.
+        run("DISPLAY=" + inputDisplay + " xdotool mousemove --sync 1343 1087 mousemove --sync 640 512");
     }
 
     pid_t server_ = -1;

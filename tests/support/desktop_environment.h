@@ -20,7 +20,8 @@ namespace testsupport {
 const char* desktopDisplay();
 // The X display where real input (XTEST) is sent to reach the program: the
 // desktop's own for Xorg; for weston, the Xvfb holding weston's output
-// window, at the same coordinates as Xwayland's root. Empty when not started.
+// window, at the same coordinates as Xwayland's root, with its bottom-right
+// pixel outside that window. Empty when not started.
 const char* desktopInputDisplay();
 // Why the desktop could not be started, with the log to read; empty when it runs.
 const std::string& desktopFailure();

@@ -21,6 +21,10 @@ void ChestGame::updateCamera()
 
 void ChestGame::drawChest()
 {
+    // A device reset leaves the celebration's fixed view in force until the
+    // next frame update; a chest drawn before it (WM_PAINT while paused, the
+    // frame that carries out a Reset) still shows the orbit camera.
+    updateCamera();
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, Background, 1.0f, 0);
     if (FAILED(device->BeginScene())) return;
 

@@ -1,5 +1,7 @@
 // The mouse through the layer's real input path: clicks picked onto levers,
 // drags turning the view, the solution played to the open chest, and Reset.
+#include <cstring>
+
 #include "game/orbit_camera.h"
 #include "render/mesh_object.h"
 #include "tests/game/chest_game_fixture.h"
@@ -223,9 +225,13 @@ TEST_F(ChestInput, ResetWhileOpenBringsTheChestBackSeenFromTheLastCamera)
     EXPECT_EQ(game->puzzle.phase(), Playing);
     for (int i = 0; i < LeverCount; ++i) EXPECT_EQ(game->puzzle.lever(i), 0);
     expectChestState();
-    frame();
+    // The frame that carried out the Reset drew the chest from the camera.
     D3DXMATRIX last;
     orbitView(&last, azimuth, elevation);
+    D3DMATRIX drawn;
+    game->device->GetTransform(D3DTS_VIEW, &drawn);
+    EXPECT_EQ(std::memcmp(&drawn, &last, sizeof drawn), 0);
+    frame();
     EXPECT_TRUE(game->view == last);
     // The levers answer clicks again.
     POINT p;

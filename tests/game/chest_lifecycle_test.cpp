@@ -69,6 +69,13 @@ TEST_F(ChestLifecycle, ADeviceResetDuringPlayRestoresTheChestStateAndKeepsThePuz
     game->onDeviceLost();
     game->onDeviceReset();
     expectStateBeforeTheNextFrame(true);
+    // What WM_PAINT draws while paused shows the camera, not the fixed view.
+    game->drawFrame();
+    D3DXMATRIX orbit;
+    orbitView(&orbit, -200, game->cameraElevation);
+    D3DMATRIX view;
+    game->device->GetTransform(D3DTS_VIEW, &view);
+    EXPECT_EQ(std::memcmp(&view, &orbit, sizeof view), 0);
     frame();
     EXPECT_EQ(game->puzzle.lever(0), 2);
     EXPECT_EQ(game->cameraAzimuth, -200);

@@ -223,7 +223,9 @@ private:
         // its output window and passes it through its Wayland seat, as a
         // compositor passes a player's mouse and keyboard.
         // A margin beyond the output window, where the pointer can leave it.
-        inputDisplay = startXServer({"Xvfb", "-screen", "0", "1344x1088x24", "-nolisten", "tcp", "-noreset"},
+        const int hostWidth = 1280 + 64, hostHeight = 1024 + 64;
+        const std::string hostScreen = std::to_string(hostWidth) + "x" + std::to_string(hostHeight) + "x24";
+        inputDisplay = startXServer({"Xvfb", "-screen", "0", hostScreen, "-nolisten", "tcp", "-noreset"},
                                     folder + "/Xvfb.out", &host_);
         if (inputDisplay.empty()) {
             failure = "Xvfb for weston's output window did not start; see " + folder + "/Xvfb.out";
@@ -260,7 +262,8 @@ private:
         // output window, and follows relative motion after that; an entry
         // missed while the window was being made leaves weston's pointer off
         // the host's. Leave the window and enter it again.
-        run("DISPLAY=" + inputDisplay + " xdotool mousemove --sync 1343 1087 mousemove --sync 640 512");
+        run("DISPLAY=" + inputDisplay + " xdotool mousemove --sync " + std::to_string(hostWidth - 1) + " " +
+            std::to_string(hostHeight - 1) + " mousemove --sync 640 512");
     }
 
     pid_t server_ = -1;

@@ -10,24 +10,31 @@
 # (framework/startup_report.h) gives the moment each stage of start-up was
 # reached; their medians, from the launch, follow the summary.
 #
+# FLOOR_EXE, when given, is launched in the same alternation: a bare SDL +
+# OpenGL program that shows a window of the game's size and presents one
+# cleared frame (first_frame_floor.cpp). Its start-up is what this machine's
+# display and GL driver cost any such program, the part of the game's
+# start-up that no change to the game can take away.
+#
 # Wall-clock frame rates follow whatever else the machine runs; the CPU time
 # per frame (the game's process with all its threads, the X server, and for
 # Wine every process of its prefix, the Wine server among them) does much
 # less, and its ratio is the one to trust on a busy machine.
 #
-#   bench_game.sh LINUX_EXE WINDOWS_EXE WORK_DIR
+#   bench_game.sh LINUX_EXE WINDOWS_EXE WORK_DIR [FLOOR_EXE]
 # WORK_DIR keeps the Wine prefix between runs. Without WINDOWS_EXE only our
 # half runs. Q31_BENCH_RUNS (default 3): measured runs of each after one
 # warm-up run; Q31_BENCH_SECONDS (default 5): measured after 2 s of drawing.
 set -u
 
-if [ $# -ne 3 ]; then
-    echo "usage: $0 LINUX_EXE WINDOWS_EXE WORK_DIR" >&2
+if [ $# -ne 3 ] && [ $# -ne 4 ]; then
+    echo "usage: $0 LINUX_EXE WINDOWS_EXE WORK_DIR [FLOOR_EXE]" >&2
     exit 2
 fi
 linux_exe=$1
 windows_exe=$2
 work_dir=$3
+floor_exe=${4:-}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 runs=${Q31_BENCH_RUNS:-3}
 seconds=${Q31_BENCH_SECONDS:-5}
@@ -51,6 +58,15 @@ wine_half=1
 if [ ! -f "$windows_exe" ]; then
     wine_half=0
     echo "bench_game: $windows_exe is missing, so the Wine half is skipped (make build-windows builds it)"
+fi
+
+floor_half=0
+if [ -n "$floor_exe" ]; then
+    if [ -x "$floor_exe" ]; then
+        floor_half=1
+    else
+        echo "bench_game: $floor_exe is missing, so the start-up floor is skipped (build the target first_frame_floor)"
+    fi
 fi
 
 mkdir -p "$work_dir"
@@ -181,6 +197,25 @@ wine_run() {
         "$source_dir/scripts/wine-run" "$prefix" "$windows_exe"
 }
 
+# floor_run: one launch of the floor program; prints its milliseconds from
+# the launch to its presented frame, or "failed". The launch is taken as for
+# the game (run_once).
+floor_run() {
+    local report=$scratch/floor.txt presented start
+    rm -f "$report" "$scratch/launched"
+    (echo "${EPOCHREALTIME//[.,]/}" >"$scratch/launched" && exec timeout 30 "$floor_exe" "$report") \
+        >"$scratch/floor.log" 2>&1
+    start=$(cat "$scratch/launched" 2>/dev/null)
+    presented=$(awk '$1 == "presented" { print $2 }' "$report" 2>/dev/null)
+    if [ -n "$start" ] && [ -n "$presented" ]; then
+        echo $(((presented - start) / 1000))
+    else
+        echo "bench_game: the start-up floor presented no frame; its output:" >&2
+        sed 's/^/  /' "$scratch/floor.log" >&2
+        echo failed
+    fi
+}
+
 show() {
     if [ "$3" = failed ]; then
         echo "  run $2, $1: failed"
@@ -212,9 +247,11 @@ if [ "$wine_half" = 1 ]; then
 fi
 linux_run >/dev/null
 [ "$wine_half" = 1 ] && wine_run >/dev/null
+[ "$floor_half" = 1 ] && floor_run >/dev/null
 
 : >"$scratch/linux.txt"
 : >"$scratch/wine.txt"
+: >"$scratch/floor_ms.txt"
 rm -f "$scratch/linux.stages" "$scratch/wine.stages"  # the warm-up runs' stages
 status=0
 for n in $(seq 1 "$runs"); do
@@ -225,6 +262,16 @@ for n in $(seq 1 "$runs"); do
         result=$(wine_run)
         show Wine "$n" "$result"
         [ "$result" = failed ] && status=1 || echo "$result" >>"$scratch/wine.txt"
+    fi
+    if [ "$floor_half" = 1 ]; then
+        result=$(floor_run)
+        if [ "$result" = failed ]; then
+            echo "  run $n, floor: failed"
+            status=1
+        else
+            echo "  run $n, floor: $result ms to the first frame"
+            echo "$result" >>"$scratch/floor_ms.txt"
+        fi
     fi
 done
 
@@ -256,6 +303,15 @@ if [ "$wine_half" = 1 ]; then
         if (wf > 0) printf "Game fps: ours/Wine = %.2f (target >= 2.0; above 1 means ours draws faster)\n", of / wf
         if (oc > 0) printf "Game CPU a frame: Wine/ours = %.2f (target >= 2.5; above 1 means ours costs less a frame)\n", wc / oc
         if (os > 0) printf "Game start-up: Wine/ours = %.2f (above 1 means ours starts faster)\n", ws / os
+    }'
+fi
+if [ -s "$scratch/floor_ms.txt" ]; then
+    awk -v f="$(median <"$scratch/floor_ms.txt")" -v os="$([ -s "$scratch/linux.txt" ] && cut -d' ' -f1 "$scratch/linux.txt" | median)" \
+        -v ws="$([ -s "$scratch/wine.txt" ] && cut -d' ' -f1 "$scratch/wine.txt" | median)" 'BEGIN {
+        printf "Start-up floor (a bare SDL + OpenGL window, cleared and presented): %.0f ms", f
+        if (os > 0) printf "; ours takes %.0f ms more", os - f
+        if (ws > 0) printf "; floor/Wine = %.2f", f / ws
+        print ""
     }'
 fi
 stages linux ours

@@ -1,5 +1,7 @@
 #include "platform/core/sdl_video.h"
 
+#include "platform/core/font_config.h"
+
 #include <SDL.h>
 #include <X11/Xlib.h>
 
@@ -33,6 +35,10 @@ bool ensureSdlVideo()
     // SDL_QUIT comes from nothing else (closing a window is WM_CLOSE already).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Every window's first paint matches a font. The configuration loads
+    // while the GL driver does, which keeps one processor and leaves the
+    // X server idle; SDL's start above needs them both.
+    startFontConfigLoad();
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && std::strcmp(driver, "x11") == 0) XSetErrorHandler(reportXError);
     return true;

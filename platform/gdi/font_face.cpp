@@ -1,6 +1,8 @@
 // Font matching (fontconfig), GDI metrics and glyph rasterisation (FreeType).
 #include "gdi/font_face.h"
 
+#include "platform/core/font_config.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -56,15 +58,7 @@ struct Match {
 };
 
 bool matchFont(const FontRequest& request, Match* out) {
-    // fontconfig's configuration is released at exit so leak checkers see no
-    // leftovers; nothing matches fonts after that.
-    static bool initialised = [] {
-        if (FcInit() != FcTrue)
-            return false;
-        std::atexit(FcFini);
-        return true;
-    }();
-    if (!initialised)
+    if (!fontConfigReady())
         return false;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)

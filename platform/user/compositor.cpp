@@ -1,6 +1,7 @@
 // Client content, menu strip and swap for one window; see compositor.h.
 #include "platform/user/compositor.h"
 
+#include "platform/core/font_config.h"
 #include "platform/user/compositor_state.h"
 #include "platform/user/menu_strip.h"
 
@@ -62,7 +63,7 @@ unsigned compileShader(GLenum type, const char* source)
 std::string stripFontFile()
 {
     std::string file;
-    if (!FcInit()) return file;
+    if (!platform::fontConfigReady()) return file;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("Liberation Sans"));
     if (!pattern) return file;
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);

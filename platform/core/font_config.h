@@ -2,8 +2,9 @@
 // matching (GDI fonts, the menu strip's face). Loading it parses every
 // configuration file and maps the font caches, several milliseconds that
 // start-up need not wait for: ensureSdlVideo starts the load on a thread of
-// its own, where it overlaps SDL's start and the GL driver's load, and the
-// first font match waits for it. Released at exit once a caller has used it.
+// its own once SDL's video runs, where it overlaps the GL driver's load, and
+// the first font match waits for it. Released at exit once a caller has used
+// it.
 #pragma once
 
 namespace platform {

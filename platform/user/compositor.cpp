@@ -381,7 +381,10 @@ void Compositor::presentDirect()
 
 void Compositor::swapDirect()
 {
-    if (!swapThreadTried_ && backBufferKept_ && !backBufferKept_->checksAges()) {
+    // The thread is made from the second direct frame on: its context takes
+    // longer to make than the first frame takes to swap here, and the first
+    // frame is what a player waits for at start.
+    if (!swapThreadTried_ && directSwapped_ && backBufferKept_ && !backBufferKept_->checksAges()) {
         swapThreadTried_ = true;
         swapThread_ = SwapThread::create(sdl_);
     }
@@ -389,6 +392,7 @@ void Compositor::swapDirect()
         swapThread_->swap();
     else
         SDL_GL_SwapWindow(sdl_);
+    directSwapped_ = true;
 }
 
 // The client rectangle of the window's back buffer is the newest content:

@@ -145,9 +145,10 @@ private:
     int windowDepthBits_ = 0;
     int windowStencilBits_ = 0;
     // Swaps direct frames where the swap keeps the back buffer without a
-    // check after each swap; made at the first such frame.
+    // check after each swap; made at the second such frame.
     std::unique_ptr<SwapThread> swapThread_;
     bool swapThreadTried_ = false;
+    bool directSwapped_ = false;
 };
 
 }  // namespace platform::user

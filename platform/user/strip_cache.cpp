@@ -2,6 +2,8 @@
 // strip_cache.h.
 #include "platform/user/strip_cache.h"
 
+#include "platform/user/strip_raster.h"
+
 #include <imgui.h>
 #include <backends/imgui_impl_opengl3.h>
 
@@ -85,6 +87,17 @@ bool StripCache::recordIfChanged(const ImDrawData& data)
 
 void StripCache::render(ImDrawData* data)
 {
+    ImFontAtlas* fonts = ImGui::GetIO().Fonts;
+    unsigned char* rgba = nullptr;
+    AtlasPixels atlas;
+    fonts->GetTexDataAsRGBA32(&rgba, &atlas.width, &atlas.height);
+    atlas.rgba = rgba;
+    atlas.id = fonts->TexID;
+    if (rasterizeDrawData(*data, atlas, width_, height_, &pixels_)) {
+        glBindTexture(GL_TEXTURE_2D, texture_);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels_.data());
+        return;
+    }
     GLint drawn = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);

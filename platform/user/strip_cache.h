@@ -2,12 +2,14 @@
 // while the strip rarely changes, so the compositor hands each frame's strip
 // draw data here: it is rendered (over the window's white) into a texture only
 // when it differs from the data rendered last, and the compositor draws the
-// texture into the window. Owned by the compositor; its GL context must be
+// texture into the window. It is rendered on the processor (strip_raster.h),
+// and by GL only where that cannot draw it. Owned by the compositor; its GL context must be
 // current for every call, including release().
 #pragma once
 
 #include <epoxy/gl.h>
 
+#include <cstdint>
 #include <vector>
 
 struct ImDrawData;
@@ -42,6 +44,7 @@ private:
     bool valid_ = false;
     std::vector<unsigned char> signature_;  // the draw data last rendered
     std::vector<unsigned char> scratch_;
+    std::vector<uint32_t> pixels_;  // rendered on the processor, before the upload
 };
 
 }  // namespace platform::user

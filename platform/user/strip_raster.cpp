@@ -54,7 +54,8 @@ Colour sampleAtlas(const AtlasPixels& atlas, float u, float v)
 
 uint32_t toByte(float v)
 {
-    return uint32_t(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f);
+    if (!(v > 0.0f)) return 0;  // NaN too
+    return v >= 1.0f ? 255u : uint32_t(v * 255.0f + 0.5f);
 }
 
 void blend(uint32_t* pixel, const Colour& src)
@@ -93,7 +94,7 @@ void drawTriangle(const ImDrawVert* v[3], const Clip& clip, const AtlasPixels& a
     if (edge(v[0]->pos, v[1]->pos, v[2]->pos.x, v[2]->pos.y) < 0.0f) std::swap(v[1], v[2]);
     const ImVec2 a = v[0]->pos, b = v[1]->pos, c = v[2]->pos;
     const float area = edge(a, b, c.x, c.y);
-    if (!(area > 0.0f)) return;  // degenerate, or not finite
+    if (!(area > 0.0f) || !std::isfinite(area)) return;  // degenerate, or not finite
     const bool ownsBC = owns(b, c), ownsCA = owns(c, a), ownsAB = owns(a, b);
     const float minX = std::min({a.x, b.x, c.x}), maxX = std::max({a.x, b.x, c.x});
     const float minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});

@@ -14,6 +14,7 @@
 #include <imgui.h>
 
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -153,6 +154,20 @@ TEST_F(StripRaster, DrawsWhatTheGlRendererDraws)
     EXPECT_EQ(at(20, 30), 0x800080u);
     EXPECT_EQ(at(9, 30), 0xFFFFFFu);
     EXPECT_EQ(at(20, 36), 0xFFFFFFu);
+}
+
+TEST_F(StripRaster, DrawsNothingForDegenerateOrNonFiniteTriangles)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), huge = 1.0e30f;
+    // Without the anti-aliased fringe, which ImGui draws even around a line.
+    list()->Flags &= ~ImDrawListFlags_AntiAliasedFill;
+    list()->AddTriangleFilled(ImVec2(10, 10), ImVec2(20, 20), ImVec2(30, 30), IM_COL32(0, 0, 0, 255));
+    list()->AddTriangleFilled(ImVec2(nan, 0), ImVec2(20, 30), ImVec2(40, 5), IM_COL32(0, 0, 0, 255));
+    list()->AddTriangleFilled(ImVec2(-huge, -huge), ImVec2(huge, -huge), ImVec2(0, huge), IM_COL32(0, 0, 0, 255));
+    ImGui::Render();
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(rasterizeDrawData(*ImGui::GetDrawData(), atlas(), kWidth, kHeight, &pixels));
+    for (uint32_t pixel : pixels) ASSERT_EQ(pixel, 0xFFFFFFFFu);
 }
 
 TEST_F(StripRaster, RefusesCallbacksAndOtherTextures)

@@ -87,13 +87,7 @@ bool StripCache::recordIfChanged(const ImDrawData& data)
 
 void StripCache::render(ImDrawData* data)
 {
-    ImFontAtlas* fonts = ImGui::GetIO().Fonts;
-    unsigned char* rgba = nullptr;
-    AtlasPixels atlas;
-    fonts->GetTexDataAsRGBA32(&rgba, &atlas.width, &atlas.height);
-    atlas.rgba = rgba;
-    atlas.id = fonts->TexID;
-    if (rasterizeDrawData(*data, atlas, width_, height_, &pixels_)) {
+    if (rasterizeDrawData(*data, atlasPixels(ImGui::GetIO().Fonts), width_, height_, &pixels_)) {
         glBindTexture(GL_TEXTURE_2D, texture_);
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_BYTE, pixels_.data());
         return;

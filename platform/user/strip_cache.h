@@ -3,8 +3,8 @@
 // draw data here: it is rendered (over the window's white) into a texture only
 // when it differs from the data rendered last, and the compositor draws the
 // texture into the window. It is rendered on the processor (strip_raster.h),
-// and by GL only where that cannot draw it. Owned by the compositor; its GL context must be
-// current for every call, including release().
+// and by GL only where that cannot draw it. Owned by the compositor; its GL
+// context must be current for every call, including release().
 #pragma once
 
 #include <epoxy/gl.h>

@@ -24,6 +24,12 @@ Colour vertexColour(ImU32 col)
             float((col >> 24) & 0xFF) / 255.0f};
 }
 
+Colour weighted(float la, const Colour& a, float lb, const Colour& b, float lc, const Colour& c)
+{
+    return {la * a.r + lb * b.r + lc * c.r, la * a.g + lb * b.g + lc * c.g, la * a.b + lb * b.b + lc * c.b,
+            la * a.a + lb * b.a + lc * c.a};
+}
+
 int wrap(int i, int n)
 {
     i %= n;
@@ -116,14 +122,23 @@ void drawTriangle(const ImDrawVert* v[3], const Clip& clip, const AtlasPixels& a
             const float u = la * v[0]->uv.x + lb * v[1]->uv.x + lc * v[2]->uv.x;
             const float t = la * v[0]->uv.y + lb * v[1]->uv.y + lc * v[2]->uv.y;
             const Colour texel = sampleAtlas(atlas, u, t);
-            blend(&row[x], {(la * ca.r + lb * cb.r + lc * cc.r) * texel.r, (la * ca.g + lb * cb.g + lc * cc.g) * texel.g,
-                            (la * ca.b + lb * cb.b + lc * cc.b) * texel.b,
-                            (la * ca.a + lb * cb.a + lc * cc.a) * texel.a});
+            const Colour vertex = weighted(la, ca, lb, cb, lc, cc);
+            blend(&row[x], {vertex.r * texel.r, vertex.g * texel.g, vertex.b * texel.b, vertex.a * texel.a});
         }
     }
 }
 
 }  // namespace
+
+AtlasPixels atlasPixels(ImFontAtlas* fonts)
+{
+    unsigned char* rgba = nullptr;
+    AtlasPixels atlas;
+    fonts->GetTexDataAsRGBA32(&rgba, &atlas.width, &atlas.height);
+    atlas.rgba = rgba;
+    atlas.id = fonts->TexID;
+    return atlas;
+}
 
 bool rasterizeDrawData(const ImDrawData& data, const AtlasPixels& atlas, int width, int height,
                        std::vector<uint32_t>* pixels)
@@ -153,15 +168,13 @@ bool rasterizeDrawData(const ImDrawData& data, const AtlasPixels& atlas, int wid
             if (clip.x1 <= clip.x0 || clip.y1 <= clip.y0) continue;
             for (unsigned e = 0; e + 2 < command.ElemCount; e += 3) {
                 const ImDrawVert* corners[3];
-                bool inside = true;
                 for (unsigned k = 0; k < 3; ++k) {
                     const unsigned at = command.IdxOffset + e + k;
                     if (at >= unsigned(list.IdxBuffer.Size)) return false;
                     const unsigned vertex = command.VtxOffset + list.IdxBuffer[int(at)];
-                    inside = inside && vertex < unsigned(list.VtxBuffer.Size);
-                    corners[k] = inside ? &list.VtxBuffer[int(vertex)] : nullptr;
+                    if (vertex >= unsigned(list.VtxBuffer.Size)) return false;
+                    corners[k] = &list.VtxBuffer[int(vertex)];
                 }
-                if (!inside) return false;
                 drawTriangle(corners, clip, atlas, target);
             }
         }

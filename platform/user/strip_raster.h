@@ -21,6 +21,8 @@ struct AtlasPixels {
     int height = 0;
     ImTextureID id = nullptr;
 };
+// The atlas's pixels (built first if they are not yet) and its id.
+AtlasPixels atlasPixels(ImFontAtlas* fonts);
 
 // Draws `data` (DisplayPos at the top-left pixel, FramebufferScale 1) over
 // white into `width` x `height` pixels, 0xAARRGGBB with alpha 0xFF, rows

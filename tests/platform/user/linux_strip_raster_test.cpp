@@ -57,16 +57,7 @@ protected:
 
     ImDrawList* list() { return ImGui::GetForegroundDrawList(); }
 
-    AtlasPixels atlas()
-    {
-        ImFontAtlas* fonts = ImGui::GetIO().Fonts;
-        unsigned char* rgba = nullptr;
-        AtlasPixels pixels;
-        fonts->GetTexDataAsRGBA32(&rgba, &pixels.width, &pixels.height);
-        pixels.rgba = rgba;
-        pixels.id = fonts->TexID;
-        return pixels;
-    }
+    AtlasPixels atlas() { return platform::user::atlasPixels(ImGui::GetIO().Fonts); }
 
     // What the OpenGL renderer draws over white into an RGB texture, read
     // back bottom-up as 0xAARRGGBB.
